@@ -1,0 +1,13 @@
+// Menu choice 1: asks for the new quiz file's name and creates the file, then
+// runs the question dialogue that writes it. Backing out leaves QUIT_PROCESS
+// at 5.
+#pragma once
+
+#include "shell/console.hpp"
+#include "shell/run_state.hpp"
+
+namespace tavolin {
+
+void make_quiz(Console& con, RunState& st);
+
+}  // namespace tavolin

@@ -1,0 +1,13 @@
+// The run from the title screen to the closing countdown.
+#pragma once
+
+#include "shell/console.hpp"
+#include "shell/run_state.hpp"
+
+namespace tavolin {
+
+// Runs the program on a cleared console; returns the exit status of a normal
+// quit (0). The other ways out are exceptions (see shell/errors.hpp).
+int run_program(Console& con, RunState& st);
+
+}  // namespace tavolin
