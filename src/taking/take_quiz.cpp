@@ -1,11 +1,15 @@
 #include "taking/take_quiz.hpp"
 
+#include "taking/order.hpp"
+#include "taking/selection.hpp"
+
 namespace tavolin {
 
 void take_quiz(Console& con, RunState& st) {
-    con.end_line();
-    con.write_line("Taking a quiz is not available yet.");
-    st.QUIT_PROCESS = 5;
+    std::optional<QuizFile> YOURQUIZ = choose_quiz_file(con, st);
+    if (st.QUIT_PROCESS == 5) return;
+    if (!load_quiz(con, st, YOURQUIZ)) return;
+    question_loop(con, st);
 }
 
 }  // namespace tavolin

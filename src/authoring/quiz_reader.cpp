@@ -1,0 +1,327 @@
+#include "authoring/quiz_reader.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+
+namespace tavolin {
+
+namespace {
+
+constexpr char kEndOfFileByte = 26;
+
+}  // namespace
+
+// ---- QuizFile ----
+
+std::optional<QuizFile> QuizFile::open(const std::string& name) {
+    if (name.empty()) return std::nullopt;
+    // Opened without blocking, so that a pipe with no writer cannot hold the
+    // program up before it is seen not to be a plain file.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return QuizFile(fd);
+}
+
+QuizFile::QuizFile(int fd) : fd_(fd), buffer_(new char[kBufferSize]) {}
+
+QuizFile::QuizFile(QuizFile&& other) noexcept
+    : fd_(other.fd_),
+      buffer_(std::move(other.buffer_)),
+      pos_(other.pos_),
+      len_(other.len_),
+      eof_(other.eof_),
+      failed_(other.failed_),
+      lines_done_(other.lines_done_) {
+    other.fd_ = -1;
+    other.pos_ = other.len_ = 0;
+    other.eof_ = true;
+}
+
+QuizFile& QuizFile::operator=(QuizFile&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.fd_;
+        buffer_ = std::move(other.buffer_);
+        pos_ = other.pos_;
+        len_ = other.len_;
+        eof_ = other.eof_;
+        failed_ = other.failed_;
+        lines_done_ = other.lines_done_;
+        other.fd_ = -1;
+        other.pos_ = other.len_ = 0;
+        other.eof_ = true;
+    }
+    return *this;
+}
+
+QuizFile::~QuizFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+// Refills the buffer; false when no byte is left. A byte 26 cuts the buffer
+// there and ends the file, so no later read ever looks beyond it.
+bool QuizFile::fill() {
+    pos_ = len_ = 0;
+    if (eof_ || fd_ < 0) return false;
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer_.get(), kBufferSize);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            failed_ = true;
+            eof_ = true;
+            return false;
+        }
+        if (n == 0) {
+            eof_ = true;
+            return false;
+        }
+        len_ = static_cast<std::size_t>(n);
+        break;
+    }
+    if (const void* stop = std::memchr(buffer_.get(), kEndOfFileByte, len_)) {
+        len_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_.get());
+        eof_ = true;
+    }
+    return len_ > 0;
+}
+
+bool QuizFile::at_end() { return pos_ >= len_ && !fill(); }
+
+bool QuizFile::read_line(std::string& out, std::size_t keep) {
+    out.clear();
+    if (at_end()) return false;
+    // One byte beyond `keep` is gathered so that a CR ending a line of
+    // exactly `keep` bytes can be told from text.
+    const std::size_t room = keep < std::numeric_limits<std::size_t>::max() ? keep + 1 : keep;
+    std::size_t raw_length = 0;
+    char last = 0;
+    for (;;) {
+        const char* start = buffer_.get() + pos_;
+        const std::size_t avail = len_ - pos_;
+        const void* found = std::memchr(start, '\n', avail);
+        const std::size_t chunk =
+            found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - start) : avail;
+        if (out.size() < room) out.append(start, std::min(chunk, room - out.size()));
+        if (chunk > 0) last = start[chunk - 1];
+        raw_length += chunk;
+        if (found != nullptr) {
+            pos_ += chunk + 1;
+            break;
+        }
+        pos_ = len_;
+        if (!fill()) break;  // the last line, with no line end
+    }
+    ++lines_done_;
+    const std::size_t length = (raw_length > 0 && last == '\r') ? raw_length - 1 : raw_length;
+    out.resize(std::min({out.size(), length, keep}));
+    return true;
+}
+
+bool QuizFile::skip_line() { return skip_lines(1) == 1; }
+
+std::int64_t QuizFile::skip_lines(std::int64_t count) {
+    std::int64_t skipped = 0;
+    while (skipped < count) {
+        if (at_end()) break;
+        // Whole lines inside the buffer, then the piece of a line that runs
+        // on into the next buffer.
+        for (;;) {
+            const void* found = std::memchr(buffer_.get() + pos_, '\n', len_ - pos_);
+            if (found == nullptr) {
+                pos_ = len_;
+                if (!fill()) {
+                    ++skipped;  // the last line, with no line end
+                    break;
+                }
+                continue;
+            }
+            pos_ = static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.get()) + 1;
+            ++skipped;
+            if (skipped == count || pos_ >= len_) break;
+        }
+    }
+    lines_done_ += skipped;
+    return skipped;
+}
+
+// ---- lines ----
+
+std::optional<std::int16_t> whole_number(std::string_view line) {
+    constexpr std::string_view kBlank = " \t\r\n";
+    const std::size_t start = line.find_first_not_of(kBlank);
+    if (start == std::string_view::npos) return std::nullopt;
+    std::size_t end = line.find_first_of(kBlank, start);
+    if (end == std::string_view::npos) end = line.size();
+    std::string_view word = line.substr(start, end - start);
+    bool negative = false;
+    if (word.front() == '+' || word.front() == '-') {
+        negative = word.front() == '-';
+        word.remove_prefix(1);
+    }
+    if (word.empty()) return std::nullopt;
+    long value = 0;
+    for (const char c : word) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > 32768) return std::nullopt;  // beyond the 16-bit range either way
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<std::int16_t>::max()) return std::nullopt;
+    return static_cast<std::int16_t>(value);
+}
+
+std::string lower_ascii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+QuestionKind kind_of(std::string_view lowered_kind_line) {
+    if (lowered_kind_line == "t") return QuestionKind::kTrueFalse;
+    if (lowered_kind_line == "m") return QuestionKind::kMultipleChoice;
+    if (lowered_kind_line == "f") return QuestionKind::kFillIn;
+    return QuestionKind::kNone;
+}
+
+// ---- first-line check ----
+
+void write_not_formatted(Console& con) {
+    con.write_line("This file is not properly formatted.");
+    con.write_line("File name may have been improperly entered.");
+}
+
+std::int16_t READ_KINDS(Console& con, std::optional<QuizFile>& YOURQUIZ) {
+    std::string line;
+    const char Q_TYPE = (YOURQUIZ && YOURQUIZ->read_line(line, 1) && !line.empty()) ? line.front() : '\0';
+    switch (Q_TYPE) {
+        case 't':
+        case 'T':
+            return kKindTrueFalse;
+        case 'm':
+        case 'M':
+            return kKindMultipleChoice;
+        case 'f':
+        case 'F':
+            return kKindFillIn;
+        case 'P':
+            return kKindEndMarker;
+        default:
+            write_not_formatted(con);
+            YOURQUIZ.reset();
+            return kKindNotQuiz;
+    }
+}
+
+// ---- count pass ----
+
+namespace {
+
+// The answer count of a record, when it is one the layout allows.
+std::optional<std::int16_t> answer_count(const std::string& line) {
+    const auto n = whole_number(line);
+    if (!n || *n < 1 || *n > ANSWERCRAND) return std::nullopt;
+    return n;
+}
+
+bool correct_fits(const std::string& line, std::int16_t count) {
+    const auto k = whole_number(line);
+    return k && *k >= 1 && *k <= count;
+}
+
+}  // namespace
+
+bool count_pass(QuizFile& YOURQUIZ, RunState& st) {
+    st.LOOPRAN = 1;
+    st.LOOP1RAN = 0;
+    st.LOOP4RAN = 0;
+    st.EXITMASSCODE = 0;
+    bool sound = true;
+    std::string line;
+    line.reserve(kLineKeep + 1);
+    YOURQUIZ.read_line(st.STRING1);
+    while (st.EXITMASSCODE == 0 && !YOURQUIZ.at_end()) {
+        st.LOOP1RAN += 1;
+        if (st.LOOP1RAN > MASS) {
+            st.LOOP1RAN -= 1;
+            st.EXITMASSCODE = 1;
+            break;
+        }
+        st.NAME[static_cast<std::size_t>(st.LOOP1RAN)] = st.LOOPRAN;
+        const QuestionKind kind = kind_of(lower_ascii(st.STRING1));
+        std::optional<std::int16_t> n;
+        if (!YOURQUIZ.skip_line() || !YOURQUIZ.read_line(line) || !(n = answer_count(line)) ||
+            (kind == QuestionKind::kFillIn && *n != 1)) {
+            sound = false;
+            break;
+        }
+        st.NUM1RAN = *n + 1;
+        // The answers, then the correct-answer line, which is checked where
+        // the kind gives it a meaning.
+        if (YOURQUIZ.skip_lines(*n) != *n || !YOURQUIZ.read_line(line)) {
+            sound = false;
+            break;
+        }
+        st.X = st.NUM1RAN;
+        if ((kind == QuestionKind::kMultipleChoice || kind == QuestionKind::kTrueFalse) && !correct_fits(line, *n)) {
+            sound = false;
+            break;
+        }
+        st.LOOPRAN += 3 + st.NUM1RAN;
+        YOURQUIZ.read_line(st.STRING1);  // the next kind line, or the end marker
+    }
+    if (!sound) st.LOOP1RAN = 0;  // a broken file gives no questions
+    st.TEMP = st.LOOP1RAN;
+    st.LOOP3RAN = st.TEMP;
+    return sound;
+}
+
+// ---- finding and reading a record ----
+
+bool read_down_to(QuizFile& YOURQUIZ, std::int32_t line, std::string& STRING1) {
+    STRING1.clear();
+    if (line < 1) return false;
+    const std::int64_t before = static_cast<std::int64_t>(line) - 1;
+    return YOURQUIZ.skip_lines(before) == before && YOURQUIZ.read_line(STRING1);
+}
+
+bool read_record(QuizFile& YOURQUIZ, QuestionKind kind, QuestionRecord& record) {
+    record.count = 0;
+    record.correct = 0;
+    record.answers.clear();
+    record.fill_answer.clear();
+    if (!YOURQUIZ.read_line(record.question)) return false;
+    if (kind == QuestionKind::kFillIn) {
+        // The count line is read and not used; only the answer line is.
+        return YOURQUIZ.read_line(record.fill_answer) && YOURQUIZ.read_line(record.fill_answer);
+    }
+    if (kind == QuestionKind::kNone) return false;
+    std::string line;
+    if (!YOURQUIZ.read_line(line)) return false;
+    const auto n = answer_count(line);
+    if (!n) return false;
+    record.count = *n;
+    record.answers.resize(static_cast<std::size_t>(*n));
+    for (std::string& answer : record.answers) {
+        if (!YOURQUIZ.read_line(answer, kAnswerKeep)) return false;
+    }
+    if (!YOURQUIZ.read_line(line) || !correct_fits(line, *n)) return false;
+    record.correct = *whole_number(line);
+    return true;
+}
+
+}  // namespace tavolin
