@@ -1,11 +1,14 @@
 #include "authoring/make_quiz.hpp"
 
+#include "authoring/file_naming.hpp"
+#include "authoring/question_dialogue.hpp"
+
 namespace tavolin {
 
 void make_quiz(Console& con, RunState& st) {
-    con.end_line();
-    con.write_line("Making a quiz is not available yet.");
-    st.QUIT_PROCESS = 5;
+    std::optional<LineFile> YOURQUIZ = choose_new_quiz_file(con, st);
+    if (!YOURQUIZ) return;  // backed out with Quit: QUIT_PROCESS is 5
+    write_questions(con, st, *YOURQUIZ);
 }
 
 }  // namespace tavolin
