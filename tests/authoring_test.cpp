@@ -511,6 +511,19 @@ TEST_F(Authoring, AFailedWriteEndsWithAnErrorNamingTheFile) {
     EXPECT_EQ(con_.transcript().find("What is the 1st question?"), std::string::npos);
 }
 
+TEST_F(Authoring, ADefaultFileThatCannotBeCreatedEndsTheRun) {
+    ASSERT_EQ(::mkdir(std::string(kDefaultQuizName).c_str(), 0777), 0);
+    script({"no_such_folder/q.tav", "f"});
+    try {
+        run();
+        FAIL() << "creating the default file must fail";
+    } catch (const FatalIoError& e) {
+        EXPECT_EQ(e.path(), kDefaultQuizName);
+    }
+    EXPECT_TRUE(con_.transcript().ends_with(kFallback));
+    EXPECT_TRUE(log_lines().empty());
+}
+
 TEST_F(Authoring, EveryEnteredLineIsOnDiskWhenTheDialogueIsCutOff) {
     script({"cut.tav", "T", "Statement", "t", "y", "m", "Which?", "3", "one", "two"});
     EXPECT_THROW(run(), EndOfInput);

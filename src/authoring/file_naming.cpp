@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <limits>
 
 #include "resultlog/encodeon.hpp"
+#include "shell/errors.hpp"
 
 namespace tavolin {
 
@@ -124,7 +126,10 @@ std::optional<LineFile> choose_new_quiz_file(Console& con, RunState& st) {
     if (st.CHECK_VAL != 0 && st.QUIT_PROCESS != 5) {
         con.write_line("It was determined that the file name that you entered was not useable.");
         con.write_line("The file, 'tavtest1.tav' will be used instead.");
-        YOURQUIZ = LineFile::create_or_fail(std::string(kDefaultQuizName));
+        // The one creation whose failure ends the run.
+        std::int16_t error = 0;
+        YOURQUIZ = create_quiz_file(std::string(kDefaultQuizName), error);
+        if (!YOURQUIZ) throw FatalIoError(std::string(kDefaultQuizName), std::strerror(error));
         st.LOOP_ENCODER = kEventMade;
         ENCODEON(con, st.platform, kDefaultQuizName, st.LOOP_ENCODER, 0, 0.0);
         st.NONDOUBLE = 1;
