@@ -1,8 +1,60 @@
+// The tavolin program: the run on the terminal, and the one place where every
+// way of ending it is turned into an exit status. The console is always
+// destroyed (which gives the terminal back) before anything is written to
+// standard error, so that a message never lands in raw mode or in a colour.
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "shell/errors.hpp"
 #include "shell/main_loop.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/run_state.hpp"
+#include "shell/terminal_console.hpp"
+
+namespace {
+
+// Writes a message on a line of its own to standard error.
+void report(const std::string& message) {
+    const std::string line = "tavolin: " + message + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace
 
 int main() {
-    tavolin::ScriptedConsole con;
-    tavolin::RunState st;
-    return tavolin::run_program(con, st);
+    int status = 1;
+    std::optional<std::string> message;
+    try {
+        tavolin::TerminalConsole con;
+        try {
+            tavolin::RunState st;
+            status = tavolin::run_program(con, st);
+        } catch (const tavolin::EndOfInput&) {
+            // The keyboard has gone: what is on the screen stays, the shell's
+            // prompt comes on a row of its own.
+            con.finish_line();
+            status = tavolin::kExitEndOfInput;
+        } catch (const tavolin::FatalIoError& e) {
+            con.finish_line();
+            message = "input/output error: " + e.path() + ": " + e.reason();
+            status = tavolin::kExitIoError;
+        } catch (const tavolin::ForcedClose&) {
+            con.finish_line();
+            status = tavolin::kExitForcedClose;
+        } catch (const std::exception& e) {
+            con.finish_line();
+            message = e.what();
+            status = 1;
+        }
+    } catch (const std::exception& e) {
+        // The console itself could not be made (or given back).
+        message = e.what();
+        status = 1;
+    }
+    if (message) report(*message);
+    return status;
 }

@@ -1,0 +1,441 @@
+#include "shell/terminal_console.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+#include "shell/utf8.hpp"
+
+namespace tavolin {
+
+namespace {
+
+constexpr std::string_view kReset = "\x1b[0m\x1b[?25h";  // colours back, cursor shown
+constexpr std::string_view kHideCursor = "\x1b[?25l";
+constexpr std::string_view kShowCursor = "\x1b[?25h";
+constexpr std::string_view kClearScreen = "\x1b[H\x1b[2J";
+constexpr std::string_view kEraseToEnd = "\x1b[K";
+constexpr std::string_view kCursorUp = "\x1b[A";
+
+// SGR foreground codes of the console colours 0 to 15.
+constexpr std::array<int, 16> kSgrOf = {30, 34, 32, 36, 31, 35, 33, 37, 90, 94, 92, 96, 91, 95, 93, 97};
+
+// Flush early once this much is waiting, so that memory stays bounded.
+constexpr std::size_t kFlushAt = 64 * 1024;
+
+// The signals that end the program, and those that only interrupt it.
+constexpr std::array<int, 4> kFatalSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr std::array<int, 3> kOtherSignals = {SIGTSTP, SIGCONT, SIGWINCH};
+
+// What the signal handlers need, in static storage: they may run at any
+// moment and can touch nothing else. Only the flags change while handlers are
+// installed; the descriptors and settings are set before.
+struct Shared {
+    int in = -1;
+    int out = -1;
+    termios original{};
+    termios raw{};
+    volatile std::sig_atomic_t owned = 0;          // a console exists
+    volatile std::sig_atomic_t raw_on = 0;         // the terminal is in raw mode now
+    volatile std::sig_atomic_t want_raw = 0;       // raw mode belongs to the run
+    volatile std::sig_atomic_t escapes = 0;        // output is a terminal
+    volatile std::sig_atomic_t sgr = 0;            // colour code set last, 0 for none
+    volatile std::sig_atomic_t cursor_hidden = 0;  // the program hid the cursor
+    volatile std::sig_atomic_t resized = 0;        // SIGWINCH came
+    struct sigaction previous[NSIG];
+    bool installed[NSIG];
+};
+
+Shared shared;
+
+// write(2) until everything is out. Async-signal-safe; gives up on an error
+// other than EINTR, since there is nobody to tell (the terminal is gone).
+void write_all(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && errno == EAGAIN) {
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, 1000);
+        } else {
+            return;
+        }
+    }
+}
+
+void write_all(int fd, std::string_view text) { write_all(fd, text.data(), text.size()); }
+
+// The one way the terminal is given back, used by the destructor and by the
+// signal handlers alike: colour reset and cursor shown, original settings.
+// Async-signal-safe, and harmless when done twice.
+void give_back_terminal() {
+    if (shared.escapes) write_all(shared.out, kReset);
+    if (shared.raw_on) {
+        shared.raw_on = 0;
+        ::tcsetattr(shared.in, TCSADRAIN, &shared.original);
+    }
+}
+
+// Raw mode again, with the colour and cursor the program had set, after the
+// program was stopped and continued. Async-signal-safe.
+void take_terminal_again() {
+    if (shared.want_raw && !shared.raw_on) {
+        if (::tcsetattr(shared.in, TCSADRAIN, &shared.raw) == 0) shared.raw_on = 1;
+    }
+    if (!shared.escapes) return;
+    if (shared.sgr != 0) {
+        // "ESC [ nn m" without snprintf, which is not async-signal-safe.
+        char sgr[8] = {'\x1b', '[', 0, 0, 'm'};
+        const int code = shared.sgr;
+        sgr[2] = static_cast<char>('0' + code / 10);
+        sgr[3] = static_cast<char>('0' + code % 10);
+        write_all(shared.out, sgr, 5);
+    }
+    if (shared.cursor_hidden) write_all(shared.out, kHideCursor);
+}
+
+void set_handler(int sig, void (*handler)(int), int flags) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = flags;
+    ::sigaction(sig, &action, nullptr);
+}
+
+void unblock(int sig) {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+// SIGINT, SIGTERM, SIGHUP, SIGQUIT: give the terminal back, then die of the
+// same signal so that the shell sees 128 + its number.
+void on_fatal_signal(int sig) {
+    give_back_terminal();
+    set_handler(sig, SIG_DFL, 0);
+    unblock(sig);
+    ::raise(sig);
+}
+
+// SIGTSTP (Ctrl-Z): the shell gets its terminal back while the program is
+// stopped; on continuing the program takes it again.
+void on_suspend(int) {
+    const int saved_errno = errno;
+    give_back_terminal();
+    set_handler(SIGTSTP, SIG_DFL, 0);
+    unblock(SIGTSTP);
+    ::raise(SIGTSTP);  // stops here until SIGCONT
+    set_handler(SIGTSTP, on_suspend, SA_RESTART);
+    take_terminal_again();
+    errno = saved_errno;
+}
+
+// SIGCONT after a stop the program could not see (SIGSTOP, SIGTTOU): the
+// shell may have put its own settings back in the meantime.
+void on_continue(int) {
+    const int saved_errno = errno;
+    if (shared.raw_on && shared.want_raw) {
+        ::tcsetattr(shared.in, TCSADRAIN, &shared.raw);
+    }
+    errno = saved_errno;
+}
+
+// SIGWINCH: the width is read again before the next erase.
+void on_resize(int) { shared.resized = 1; }
+
+void install_handlers() {
+    for (int sig = 0; sig < NSIG; ++sig) shared.installed[sig] = false;
+    auto install = [](int sig, void (*handler)(int), int flags) {
+        struct sigaction old {};
+        ::sigaction(sig, nullptr, &old);
+        // A signal the program was started with ignored stays ignored (a job
+        // run in the background without job control, nohup).
+        if (old.sa_handler == SIG_IGN) return;
+        shared.previous[sig] = old;
+        shared.installed[sig] = true;
+        set_handler(sig, handler, flags);
+    };
+    for (const int sig : kFatalSignals) install(sig, on_fatal_signal, 0);
+    install(SIGTSTP, on_suspend, SA_RESTART);
+    install(SIGCONT, on_continue, SA_RESTART);
+    install(SIGWINCH, on_resize, SA_RESTART);
+}
+
+void remove_handlers() {
+    auto remove = [](int sig) {
+        if (shared.installed[sig]) ::sigaction(sig, &shared.previous[sig], nullptr);
+        shared.installed[sig] = false;
+    };
+    for (const int sig : kFatalSignals) remove(sig);
+    for (const int sig : kOtherSignals) remove(sig);
+}
+
+// The settings of the run: raw keys, signals kept, output processing kept.
+termios raw_settings(const termios& original) {
+    termios raw = original;
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+    raw.c_lflag |= ISIG;
+    raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON | ISTRIP);
+    raw.c_oflag |= OPOST;
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    return raw;
+}
+
+// Milliseconds on the monotonic clock, which the key decoder's timeouts use.
+std::uint64_t now_ms() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+}
+
+}  // namespace
+
+// Takes the terminal: saves its settings, installs the handlers that give it
+// back, then enters raw mode (in that order, so that no signal can leave the
+// terminal raw).
+TerminalConsole::TerminalConsole(int input_fd, int output_fd) : in_(input_fd), out_(output_fd) {
+    if (shared.owned) throw std::logic_error("only one terminal console at a time");
+    input_tty_ = ::isatty(in_) == 1;
+    output_tty_ = ::isatty(out_) == 1;
+
+    shared.in = in_;
+    shared.out = out_;
+    shared.raw_on = 0;
+    shared.want_raw = 0;
+    shared.escapes = output_tty_ ? 1 : 0;
+    shared.sgr = 0;
+    shared.cursor_hidden = 0;
+    shared.resized = 0;
+    bool raw = false;
+    if (input_tty_ && ::tcgetattr(in_, &shared.original) == 0) {
+        shared.raw = raw_settings(shared.original);
+        raw = true;
+    }
+    shared.owned = 1;
+    install_handlers();
+    if (raw && ::tcsetattr(in_, TCSANOW, &shared.raw) == 0) {
+        shared.raw_on = 1;
+        shared.want_raw = 1;
+    }
+    refresh_width();
+}
+
+// Gives the terminal back: what is still collected goes out first, then the
+// reset and the original settings, and last the previous signal handlers.
+TerminalConsole::~TerminalConsole() {
+    flush();
+    shared.want_raw = 0;
+    give_back_terminal();
+    remove_handlers();
+    shared.owned = 0;
+}
+
+// Appends to the collected output; a very long stretch without a read or a
+// pause is written out early.
+void TerminalConsole::put(std::string_view bytes) {
+    buffer_ += bytes;
+    if (buffer_.size() >= kFlushAt) flush();
+}
+
+void TerminalConsole::flush() {
+    if (buffer_.empty()) return;
+    write_all(out_, buffer_);
+    buffer_.clear();
+    rubbed_out_ = 0;
+}
+
+// Text at the cursor; the cursor's column is followed so that erasing typed
+// text can find its way back over a wrapped row.
+void TerminalConsole::write(std::string_view text) {
+    track(text);
+    put(text);
+}
+
+// Follows the cursor over what is written: printable characters (a UTF-8
+// character counts once) move it right and wrap at the right edge; a line end
+// starts a new line; escape sequences take no room.
+void TerminalConsole::track(std::string_view text) {
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (escape_state_ == 1) {
+            escape_state_ = byte == '[' ? 2 : 0;
+            continue;
+        }
+        if (escape_state_ == 2) {
+            if (byte >= 0x40 && byte <= 0x7e) escape_state_ = 0;
+            continue;
+        }
+        if (byte == 0x1b) {
+            escape_state_ = 1;
+        } else if (byte == '\n') {
+            column_ = 0;
+            wrapped_rows_ = 0;
+        } else if (byte == '\r') {
+            column_ = 0;
+        } else if (byte == '\b') {
+            if (column_ > 0) column_ = std::min(column_, width_) - 1;
+        } else if (byte == '\t') {
+            column_ = std::min((column_ / 8 + 1) * 8, width_);
+        } else if (byte < 0x20 || byte == 0x7f || utf8::is_continuation(byte)) {
+            // no room taken
+        } else if (column_ >= width_) {
+            ++wrapped_rows_;
+            column_ = 1;
+        } else {
+            ++column_;
+        }
+    }
+}
+
+void TerminalConsole::set_colour(int colour) {
+    if (colour < 0 || colour >= static_cast<int>(kSgrOf.size()) || !output_tty_) return;
+    const int code = kSgrOf[static_cast<std::size_t>(colour)];
+    shared.sgr = code;
+    put("\x1b[" + std::to_string(code) + "m");
+}
+
+void TerminalConsole::clear_screen() {
+    column_ = 0;
+    wrapped_rows_ = 0;
+    if (output_tty_) put(kClearScreen);
+}
+
+void TerminalConsole::hide_cursor() {
+    if (!output_tty_) return;
+    shared.cursor_hidden = 1;
+    put(kHideCursor);
+}
+
+void TerminalConsole::show_cursor() {
+    if (!output_tty_) return;
+    shared.cursor_hidden = 0;
+    put(kShowCursor);
+}
+
+// A plain sleep, without reading: keys typed meanwhile wait in the terminal
+// for the next read. The screen is brought up to date first.
+void TerminalConsole::pause(std::chrono::milliseconds ms) {
+    flush();
+    std::this_thread::sleep_for(ms);
+}
+
+void TerminalConsole::finish_line() {
+    if (column_ != 0 || wrapped_rows_ != 0) end_line();
+}
+
+// The terminal's width, for following the cursor over wrapped rows; 80 when
+// it cannot be asked.
+void TerminalConsole::refresh_width() {
+    shared.resized = 0;
+    winsize size{};
+    const int fd = output_tty_ ? out_ : in_;
+    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        width_ = size.ws_col;
+    } else {
+        width_ = 80;
+    }
+}
+
+// Erases the last columns written (the echo of typed characters). On a
+// terminal, row by row: the cursor goes to the first erased column of the row
+// and the rest of the row is erased; when the erasing reaches the start of a
+// row that the line wrapped onto, it goes on at the end of the row above. On
+// a pipe or a file, echo still collected is simply taken back, and anything
+// already written is rubbed out with "\b \b".
+void TerminalConsole::erase_back(std::size_t columns) {
+    if (!output_tty_) {
+        for (; columns > 0; --columns) {
+            if (buffer_.size() > rubbed_out_ && buffer_.back() != '\n') {
+                buffer_.erase(utf8::last_char_start(buffer_));
+            } else {
+                buffer_ += "\b \b";
+                rubbed_out_ = buffer_.size();
+            }
+            if (column_ > 0) --column_;
+        }
+        return;
+    }
+    if (shared.resized) refresh_width();
+    if (column_ > width_) column_ = width_;
+    std::string seq;
+    while (columns > 0) {
+        if (column_ == 0) {
+            if (wrapped_rows_ == 0) break;  // nothing of the line is left above
+            --wrapped_rows_;
+            seq += kCursorUp;
+            column_ = width_;
+        }
+        const std::size_t here = std::min(columns, column_);
+        column_ -= here;
+        columns -= here;
+        seq += "\x1b[" + std::to_string(column_ + 1) + "G";
+        seq += kEraseToEnd;
+    }
+    put(seq);
+}
+
+// The next key. Bytes already read are decoded first; only when none is left
+// is the screen brought up to date and the input waited for. While the
+// decoder holds an unfinished sequence (an ESC, part of a UTF-8 character),
+// the wait lasts only until its deadline, after which the decoder settles it.
+Key TerminalConsole::read_key() {
+    for (;;) {
+        if (auto key = decoder_.take()) return *key;
+        if (input_ended_) return Key::of(Key::Kind::EndOfFile);
+        if (input_pos_ < input_len_) {
+            // One byte at a time, taking the keys it completes before the next.
+            decoder_.expire(input_time_);
+            decoder_.feed(input_[input_pos_++], input_time_);
+            continue;
+        }
+        flush();
+        if (const auto due = decoder_.deadline()) {
+            const std::uint64_t now = now_ms();
+            if (now >= *due) {
+                decoder_.expire(now);
+                continue;
+            }
+            pollfd p{in_, POLLIN, 0};
+            const int ready = ::poll(&p, 1, static_cast<int>(*due - now));
+            if (ready == 0) {
+                decoder_.expire(now_ms());
+                continue;
+            }
+            if (ready < 0) continue;  // EINTR: look again
+        }
+        const ssize_t n = ::read(in_, input_.data(), input_.size());
+        if (n > 0) {
+            input_pos_ = 0;
+            input_len_ = static_cast<std::size_t>(n);
+            input_time_ = now_ms();
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) {
+            pollfd p{in_, POLLIN, 0};
+            ::poll(&p, 1, -1);
+            continue;
+        }
+        // 0: the end of a pipe or file; EIO, ENXIO: the terminal hung up; any
+        // other error: the input is unusable all the same.
+        decoder_.finish();
+        input_ended_ = true;
+    }
+}
+
+}  // namespace tavolin

@@ -1,0 +1,115 @@
+// The console on a POSIX terminal (or on a pipe or a file).
+//
+// Input. When the input is a terminal it is put in raw mode for the whole run:
+// no canonical mode, no echo, no IEXTEN (so Ctrl-V and Ctrl-O reach nobody),
+// no CR/NL translation, no XON/XOFF, no stripping of the eighth bit; signals
+// stay on, so Ctrl-C, Ctrl-\ and Ctrl-Z work as usual; output post-processing
+// stays on, so "\n" still becomes CR LF; VMIN 1, VTIME 0. The change is made
+// with TCSANOW and undone with TCSADRAIN, never TCSAFLUSH, so keys typed
+// before a prompt or during a pause are kept for the next answer. The program
+// echoes what is typed itself (through the line editor). Input that is not a
+// terminal is read as it comes and echoed the same way, so a transcript reads
+// like the screen; its end, or a hang-up of the terminal, ends the input.
+//
+// Output is collected in memory and written (one write(2) loop) before every
+// pause, before every read that has to wait for a key, and at the end.
+//
+// Escape sequences used (only when the output is a terminal; output to a pipe
+// or a file is plain text with no escape sequences at all, and colours,
+// clears and the cursor are then not shown):
+//   ESC [ n m      SGR: set the foreground colour (n = 30-37, 90-97)
+//   ESC [ 0 m      SGR: back to the terminal's own colours (at the end)
+//   ESC [ H        CUP: cursor to the top-left corner
+//   ESC [ 2 J      ED:  erase the whole screen (with ESC [ H: clear screen)
+//   ESC [ ? 25 l   DECTCEM: hide the cursor
+//   ESC [ ? 25 h   DECTCEM: show the cursor
+//   ESC [ n G      CHA: cursor to column n of its row (erasing typed text)
+//   ESC [ K        EL:  erase from the cursor to the end of the row
+//   ESC [ A        CUU: cursor up one row (erasing text that wrapped)
+//   BS (0x08)      cursor left one column (erasing; also "\b \b" on a pipe)
+// The background colour is never set.
+//
+// The terminal is given back on every way out through one path: the
+// destructor, and the handlers of SIGINT, SIGTERM, SIGHUP and SIGQUIT, which
+// write the colour reset and "show cursor" and put back the saved settings
+// (async-signal-safe calls only, from static storage), then raise the signal
+// again with its default action so that the caller sees the death by that
+// signal. SIGTSTP (Ctrl-Z) gives the terminal back, stops, and on continuing
+// goes back to raw mode with the colour and cursor as they were. A signal
+// that was ignored when the console was made stays ignored.
+//
+// Only one TerminalConsole may exist at a time (the signal handlers share its
+// saved settings through static storage).
+#pragma once
+
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "shell/console.hpp"
+#include "shell/key_decoder.hpp"
+
+namespace tavolin {
+
+class TerminalConsole final : public Console {
+public:
+    explicit TerminalConsole(int input_fd = STDIN_FILENO, int output_fd = STDOUT_FILENO);
+    ~TerminalConsole() override;
+
+    void write(std::string_view text) override;
+    void set_colour(int colour) override;
+    void clear_screen() override;
+    void hide_cursor() override;
+    void show_cursor() override;
+    void pause(std::chrono::milliseconds ms) override;
+
+    // Writes out everything collected so far.
+    void flush();
+    // Ends the line if the cursor is not at its start, so that whatever comes
+    // after the program (a message, the shell's prompt) starts on a row of its
+    // own.
+    void finish_line();
+
+    [[nodiscard]] bool input_is_terminal() const { return input_tty_; }
+    [[nodiscard]] bool output_is_terminal() const { return output_tty_; }
+
+protected:
+    Key read_key() override;
+    void erase_back(std::size_t columns) override;
+
+private:
+    void track(std::string_view text);
+    void refresh_width();
+    void put(std::string_view bytes);
+
+    int in_;
+    int out_;
+    bool input_tty_ = false;
+    bool output_tty_ = false;
+
+    std::string buffer_;
+    // On a pipe or a file: the collected output up to here may not be taken
+    // back (it ends in a "\b \b" already).
+    std::size_t rubbed_out_ = 0;
+    // Where the cursor is: the characters written on its row (0 to width_;
+    // width_ means the row is full and the next character wraps), and how
+    // many rows above it the same line has wrapped from.
+    std::size_t column_ = 0;
+    std::size_t wrapped_rows_ = 0;
+    std::size_t width_ = 80;
+    std::uint8_t escape_state_ = 0;  // in an escape sequence being written: 1 after ESC, 2 inside CSI
+
+    KeyDecoder decoder_;
+    std::array<unsigned char, 256> input_{};
+    std::size_t input_pos_ = 0;
+    std::size_t input_len_ = 0;
+    std::uint64_t input_time_ = 0;
+    bool input_ended_ = false;
+};
+
+}  // namespace tavolin
