@@ -41,10 +41,24 @@ std::optional<std::uint64_t> KeyDecoder::deadline() const {
     }
 }
 
+void KeyDecoder::start_utf8(unsigned char lead, std::uint8_t length, std::uint64_t now_ms, bool alt) {
+    utf8_[0] = static_cast<char>(lead);
+    utf8_have_ = 1;
+    utf8_need_ = length;
+    utf8_alt_ = alt;
+    state_ = State::Utf8;
+    esc_time_ = now_ms;
+}
+
 void KeyDecoder::flush_utf8() {
     // An unfinished or broken sequence: keep the bytes as single characters
     // rather than lose what was typed. The line editor never splits them.
-    for (std::uint8_t i = 0; i < utf8_have_; ++i) push(Key::character(std::string_view(&utf8_[i], 1)));
+    // Behind Alt it gives no character at all.
+    if (utf8_alt_) {
+        push(Key::of(Key::Kind::Ignored));
+    } else {
+        for (std::uint8_t i = 0; i < utf8_have_; ++i) push(Key::character(std::string_view(&utf8_[i], 1)));
+    }
     utf8_have_ = 0;
     utf8_need_ = 0;
     state_ = State::Ground;
@@ -55,12 +69,17 @@ void KeyDecoder::feed(unsigned char byte, std::uint64_t now_ms) {
         case State::Esc:
             if (byte == '[') {
                 state_ = State::Csi;
+                csi_first_ = true;
             } else if (byte == 'O') {
                 state_ = State::Ss3;
             } else if (byte == kEsc) {
                 // ESC ESC: the first one is an Alt prefix of what follows
                 // (some terminals send Alt+arrow so); keep waiting.
                 esc_time_ = now_ms;
+            } else if (const std::uint8_t n = utf8::sequence_length(byte); n > 1) {
+                // Alt plus a UTF-8 character: the whole character gives no
+                // key, so that none of its bytes lands in an answer.
+                start_utf8(byte, n, now_ms, true);
             } else if (byte < 0x20 || byte == 0x7f) {
                 // A control key right behind ESC: the ESC stands alone.
                 push(Key::of(Key::Kind::Escape));
@@ -73,6 +92,12 @@ void KeyDecoder::feed(unsigned char byte, std::uint64_t now_ms) {
             }
             return;
         case State::Csi:
+            if (csi_first_ && byte == '[') {
+                // The Linux console's F1-F5: ESC [ [ and one letter.
+                state_ = State::Ss3;
+                return;
+            }
+            csi_first_ = false;
             if (byte >= 0x20 && byte <= 0x3f) return;  // parameters and intermediates
             state_ = State::Ground;
             push(Key::of(Key::Kind::Ignored));
@@ -89,7 +114,8 @@ void KeyDecoder::feed(unsigned char byte, std::uint64_t now_ms) {
             if (utf8::is_continuation(byte)) {
                 utf8_[utf8_have_++] = static_cast<char>(byte);
                 if (utf8_have_ == utf8_need_) {
-                    push(Key::character(std::string_view(utf8_.data(), utf8_have_)));
+                    push(utf8_alt_ ? Key::of(Key::Kind::Ignored)
+                                   : Key::character(std::string_view(utf8_.data(), utf8_have_)));
                     utf8_have_ = 0;
                     state_ = State::Ground;
                 }
@@ -107,11 +133,7 @@ void KeyDecoder::feed(unsigned char byte, std::uint64_t now_ms) {
             }
             if (const std::uint8_t n = utf8::sequence_length(byte); n > 1) {
                 after_cr_ = false;
-                utf8_[0] = static_cast<char>(byte);
-                utf8_have_ = 1;
-                utf8_need_ = n;
-                state_ = State::Utf8;
-                esc_time_ = now_ms;
+                start_utf8(byte, n, now_ms, false);
                 return;
             }
             ground(byte);

@@ -10,7 +10,8 @@
 //   - Ctrl-D (0x04), which ends input on an empty line;
 //   - an ignored key: any escape sequence (CSI "ESC [ ... final" as sent by
 //     the arrows, Home/End, Insert, Delete, PgUp/PgDn and F5-F12; SS3
-//     "ESC O x" as sent by F1-F4 and the arrows in application mode), an
+//     "ESC O x" as sent by F1-F4 and the arrows in application mode;
+//     "ESC [ [ x" as the Linux console sends F1-F5), an
 //     Alt-modified key (ESC followed by a byte), or any other control byte.
 // An unfinished sequence is never taken for Escape: a sequence cut off by the
 // timeout is reported as an ignored key, because Escape would wipe the line.
@@ -63,14 +64,17 @@ private:
 
     void ground(unsigned char byte);
     void push(const Key& key);
+    void start_utf8(unsigned char lead, std::uint8_t length, std::uint64_t now_ms, bool alt);
     void flush_utf8();
 
     State state_ = State::Ground;
     std::uint64_t esc_time_ = 0;
     bool after_cr_ = false;
+    bool csi_first_ = false;  // no byte after "ESC [" yet
     std::array<char, 4> utf8_{};
     std::uint8_t utf8_have_ = 0;
     std::uint8_t utf8_need_ = 0;
+    bool utf8_alt_ = false;  // the character follows an ESC (Alt): it gives no key
     // A byte can complete at most three keys (a cut-off UTF-8 sequence, then
     // the byte itself), so a tiny ring is enough.
     std::array<Key, 4> queue_{};
