@@ -15,6 +15,8 @@ double GRADE_AVERAGE(std::int16_t GRADE_NUMBER, double GRADES_ADDED);
 char ASSIGN_GRADE(double GRADES_AVERAGE);
 // "Your grade on the quiz is C, with a 75.00%."
 void DISPLAY_RESULTS(Console& con, char LETTER_GRADE, double GRADES_AVERAGE);
+// The comment lines for a whole percentage from 0 to 100 (none outside).
+std::vector<std::string_view> comment_lines(int whole);
 // The comment for the whole percentage (halves to even), one or two lines.
 void GRADE_COMMENTS(Console& con, double GRADE_AVERAGED);
 

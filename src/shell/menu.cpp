@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "shell/banner.hpp"
+
 namespace tavolin {
 
 namespace {
@@ -12,14 +14,8 @@ constexpr std::size_t kInnerWidth = 74;  // text between "*  " and " *"
 
 const std::string kStars(kFrameWidth, '*');
 
-// The product name in block letters, each drawn with its own capital. Every
-// row is the same width, so the frame closes in the same column on each.
-constexpr std::array<std::string_view, 4> kBanner = {
-    "        TTTTTTT    AAA    V     V   OOOOO   L       IIIII   N    N",
-    "           T      A   A    V   V   O     O  L         I     NN   N",
-    "           T     AAAAAAA    V V    O     O  L         I     N  N N",
-    "           T     A     A     V      OOOOO   LLLLLL  IIIII   N   NN",
-};
+// The banner's letters start this many blanks into the frame.
+constexpr std::size_t kBannerIndent = 8;
 
 std::string padded(std::string_view text, std::size_t width) {
     std::string s(text);
@@ -63,16 +59,16 @@ std::int16_t MENU_CHOICE(Console& con) {
     con.write_line(kStars);
     con.write("*" + std::string(38, ' '));
     con.set_colour(colour::kWhite);
-    con.write("Created by Varrowin   v. 1.04       ");
+    con.write(std::string(kCredit) + "       ");
     con.set_colour(colour::kLightBlue);
     con.write_line("   *");
-    for (const std::string_view row : kBanner) {
+    for (const std::string_view row : kBannerRows) {
         con.set_colour(colour::kLightBlue);
         con.write("* ");
         con.set_colour(colour::kRed);
-        con.write(row);
+        con.write(std::string(kBannerIndent, ' ') + std::string(row));
         con.set_colour(colour::kLightBlue);
-        con.write(std::string(kFrameWidth - 3 - row.size(), ' '));
+        con.write(std::string(kFrameWidth - 3 - kBannerIndent - row.size(), ' '));
         con.write_line("*");
     }
     con.write_line(kStars);  // no letter reaches below the banner
