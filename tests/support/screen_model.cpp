@@ -46,7 +46,7 @@ void ScreenModel::control(char final, const std::string& params) {
             return;
         case 'K':
             if (n != 0) break;
-            for (std::size_t c = col_; c < cols_; ++c) cells_[row_][c] = " ";
+            for (std::size_t c = col_; c < cols_; ++c) cells_[row_][c].assign(1, ' ');
             return;
         case 'A': {
             const std::size_t up = static_cast<std::size_t>(std::max(n, 1));
