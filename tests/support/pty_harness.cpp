@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <thread>
@@ -88,9 +89,24 @@ std::string strip_escapes(std::string_view text) {
     return plain;
 }
 
+std::vector<std::string> program_command() {
+    std::vector<std::string> command;
+    if (const char* wrapper = std::getenv("TAVOLIN_WRAPPER"); wrapper != nullptr) {
+        const std::string_view words(wrapper);
+        std::size_t at = 0;
+        while ((at = words.find_first_not_of(' ', at)) != std::string_view::npos) {
+            const std::size_t end = std::min(words.find(' ', at), words.size());
+            command.emplace_back(words.substr(at, end - at));
+            at = end;
+        }
+    }
+    command.emplace_back(TAVOLIN_BINARY);
+    return command;
+}
+
 PtyProcess::PtyProcess(Options options) {
     std::vector<std::string> argv = options.argv;
-    if (argv.empty()) argv.emplace_back(TAVOLIN_BINARY);
+    if (argv.empty()) argv = program_command();
     std::vector<char*> args;
     args.reserve(argv.size() + 1);
     for (std::string& a : argv) args.push_back(a.data());

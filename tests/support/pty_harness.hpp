@@ -51,7 +51,7 @@ class PtyProcess {
 public:
     struct Options {
         std::string cwd;                // empty: the test's current folder
-        std::vector<std::string> argv;  // empty: {TAVOLIN_BINARY}
+        std::vector<std::string> argv;  // empty: program_command()
         int rows = 24;
         int cols = 80;
         std::optional<rlim_t> file_size_limit;  // RLIMIT_FSIZE in bytes
@@ -116,6 +116,12 @@ private:
     bool output_closed_ = false;
     std::optional<int> status_;
 };
+
+// The command that runs the real program: the words of the environment
+// variable TAVOLIN_WRAPPER, split at blanks, if it is set (so that CI can run
+// every pseudo-terminal test under a checker, e.g. TAVOLIN_WRAPPER="valgrind
+// -q --error-exitcode=99 --log-file=/tmp/vg.%p"), then TAVOLIN_BINARY.
+std::vector<std::string> program_command();
 
 // Canonical-mode settings such as a login shell leaves a terminal in: ICANON,
 // ECHO (with ECHOE, ECHOK, ECHOCTL, ECHOKE), ISIG, IEXTEN; ICRNL, IXON, IUTF8;
