@@ -1,5 +1,7 @@
 #include "authoring/quiz_reader.hpp"
 
+#include "shell/whole_number.hpp"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -160,27 +162,9 @@ std::int64_t QuizFile::skip_lines(std::int64_t count) {
 // ---- lines ----
 
 std::optional<std::int16_t> whole_number(std::string_view line) {
-    constexpr std::string_view kBlank = " \t\r\n";
-    const std::size_t start = line.find_first_not_of(kBlank);
-    if (start == std::string_view::npos) return std::nullopt;
-    std::size_t end = line.find_first_of(kBlank, start);
-    if (end == std::string_view::npos) end = line.size();
-    std::string_view word = line.substr(start, end - start);
-    bool negative = false;
-    if (word.front() == '+' || word.front() == '-') {
-        negative = word.front() == '-';
-        word.remove_prefix(1);
-    }
-    if (word.empty()) return std::nullopt;
-    long value = 0;
-    for (const char c : word) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > 32768) return std::nullopt;  // beyond the 16-bit range either way
-    }
-    if (negative) value = -value;
-    if (value > std::numeric_limits<std::int16_t>::max()) return std::nullopt;
-    return static_cast<std::int16_t>(value);
+    const WholeNumber n = parse_whole_number(line);
+    if (n.kind != WholeNumber::Kind::Number || n.value < INT16_MIN || n.value > INT16_MAX) return std::nullopt;
+    return static_cast<std::int16_t>(n.value);
 }
 
 std::string lower_ascii(std::string_view text) {

@@ -1,11 +1,12 @@
 #include "shell/console.hpp"
 
-#include <charconv>
-#include <limits>
+#include <algorithm>
+#include <cstdint>
 
 #include "shell/errors.hpp"
 #include "shell/format.hpp"
 #include "shell/line_editor.hpp"
+#include "shell/whole_number.hpp"
 
 namespace tavolin {
 
@@ -46,31 +47,12 @@ char Console::read_char() {
 }
 
 NumberInput Console::read_number() {
-    constexpr std::string_view kBlank = " \t\r\n";
     for (;;) {
-        const std::string line = read_line();
-        const std::size_t start = line.find_first_not_of(kBlank);
-        if (start == std::string::npos) continue;  // an empty line: keep waiting
-        std::size_t end = line.find_first_of(kBlank, start);
-        if (end == std::string::npos) end = line.size();
-        std::string_view word(line.data() + start, end - start);
-
-        bool negative = false;
-        if (word.front() == '+' || word.front() == '-') {
-            negative = word.front() == '-';
-            word.remove_prefix(1);
-        }
-        if (word.empty() || word.find_first_not_of("0123456789") != std::string_view::npos) return {};
-        // Digits beyond the 16-bit range settle at its nearest end; the count
-        // of digits is unbounded, so the value is clamped while it is read.
-        constexpr long kMax = std::numeric_limits<std::int16_t>::max();
-        long magnitude = 0;
-        for (const char c : word) {
-            magnitude = magnitude * 10 + (c - '0');
-            if (magnitude > kMax + 1) magnitude = kMax + 1;
-        }
-        long value = negative ? -magnitude : magnitude;
-        if (value > kMax) value = kMax;
+        const WholeNumber n = parse_whole_number(read_line());
+        if (n.kind == WholeNumber::Kind::Blank) continue;  // an empty line: keep waiting
+        if (n.kind == WholeNumber::Kind::NotANumber) return {};
+        // Beyond the 16-bit range a number settles at the nearest end.
+        const std::int32_t value = std::clamp<std::int32_t>(n.value, INT16_MIN, INT16_MAX);
         return {static_cast<std::int16_t>(value), true};
     }
 }
