@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -39,16 +38,23 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 // nineteenth.
 std::optional<Fields> parse_line(std::string_view line) {
     Fields fields{};
-    std::size_t at = 0;
+    const char* p = line.data();
+    const char* const end = p + line.size();
     for (std::size_t i = 0; i < kFieldCount; ++i) {
-        while (at < line.size() && is_blank(line[at])) ++at;
-        const std::size_t start = at;
-        while (at < line.size() && !is_blank(line[at])) ++at;
-        std::string_view word = line.substr(start, at - start);
-        if (word.empty()) return std::nullopt;
-        // from_chars takes no plus sign, and the log never writes one.
-        const auto res = std::from_chars(word.data(), word.data() + word.size(), fields[i]);
-        if (res.ec != std::errc() || res.ptr != word.data() + word.size()) return std::nullopt;
+        while (p < end && is_blank(*p)) ++p;
+        const bool negative = p < end && *p == '-';
+        if (negative) ++p;
+        const char* const digits = p;
+        // Accumulated as a negative number, whose range reaches INT64_MIN.
+        std::int64_t value = 0;
+        for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+            if (__builtin_mul_overflow(value, 10, &value) || __builtin_sub_overflow(value, *p - '0', &value)) {
+                return std::nullopt;
+            }
+        }
+        if (p == digits || (p < end && !is_blank(*p))) return std::nullopt;
+        if (!negative && __builtin_sub_overflow(std::int64_t{0}, value, &value)) return std::nullopt;
+        fields[i] = value;
     }
     return fields;
 }
