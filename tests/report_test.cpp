@@ -1,99 +1,109 @@
+// The report file: banner, result lines, closing lines, on disk as written.
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <string>
 
 #include "report/report.hpp"
-#include "shell/errors.hpp"
 #include "shell/scripted_console.hpp"
 #include "support/temp_dir.hpp"
 
 namespace tavolin {
 namespace {
 
-class Report : public ::testing::Test {
+const std::string kBanner =
+    "********************************************************************************\r\n"
+    "*                                        Created by Varrowin   v. 1.04         *\r\n"
+    "*     TTTTTTT     AAA     V     V    OOOOO    L         IIIIIII   NN    N      *\r\n"
+    "*        T       A   A     V   V    O     O   L            I      N NN  N      *\r\n"
+    "*        T      AAAAAAA     V V     O     O   L            I      N   N N      *\r\n"
+    "*        T      A     A      V       OOOOO    LLLLLLL   IIIIIII   N    NN      *\r\n"
+    "********************************************************************************\r\n";
+
+class ReportTest : public ::testing::Test {
 protected:
-    test::TempDir dir;
-    test::ChangeDir cd{dir.path()};
+    test::TempDir dir_;
+    test::ChangeDir cd_{dir_.path()};
+
+    std::string on_disk() const { return dir_.read(kReportFileName); }
 };
 
-std::string banner_of(const std::string& file) {
-    std::string banner;
-    std::size_t at = 0;
-    for (int row = 0; row < 7; ++row) {
-        const std::size_t end = file.find("\r\n", at);
-        banner += file.substr(at, end + 2 - at);
-        at = end + 2;
-    }
-    return banner;
+TEST_F(ReportTest, WorkedExampleToTheByte) {
+    LineFile report = LineFile::create_or_fail(kReportFileName);
+    REPORT_TITLE_BAR(report);
+    REPORT_WRITE(report, "capitals.txt", 1, 75.0, 3.0, 4);
+    REPORT_WRITE(report, "tavtest1.tav", 2, 100.0, 3.0, 3);
+    REPORT_F_WRITE(report, 2, (75.0 + 100.0) / 2);
+    report.close();
+    EXPECT_EQ(on_disk(), kBanner +
+                             " \r\n"
+                             "On Quiz 1 using file, 'capitals.txt' you missed 1\r\n"
+                             "out of 4, your score was 75.00%.\r\n"
+                             " \r\n"
+                             "On Quiz 2 using file, 'tavtest1.tav' you missed 0\r\n"
+                             "out of 3, your score was 100.00%.\r\n"
+                             " \r\n"
+                             "Your average grade on the 2 quizzes was 87.50%.\r\n"
+                             "Thank you for using Tavolin!!\r\n");
 }
 
-TEST_F(Report, BannerRowsAreEightyColumnsWithTheCreditInRowTwo) {
-    {
-        LineFile f = LineFile::create_or_fail(kReportFileName);
-        REPORT_TITLE_BAR(f);
-    }
-    const std::string file = dir.read(kReportFileName);
-    std::size_t at = 0;
-    int rows = 0;
-    for (std::size_t end; (end = file.find("\r\n", at)) != std::string::npos; at = end + 2, ++rows) {
-        const std::string row = file.substr(at, end - at);
-        ASSERT_EQ(row.size(), 80U) << rows;
-        EXPECT_EQ(row.front(), '*');
-        EXPECT_EQ(row.back(), '*');
-        if (rows == 1) {
-            EXPECT_EQ(row, "*" + std::string(40, ' ') + "Created by Varrowin   v. 1.04" + std::string(9, ' ') + "*");
+TEST_F(ReportTest, BannerRowsAreEightyColumnsFramedByAsterisks) {
+    LineFile report = LineFile::create_or_fail(kReportFileName);
+    REPORT_TITLE_BAR(report);
+    const std::string text = on_disk();
+    ASSERT_EQ(text.size(), 7U * 82U);
+    for (std::size_t row = 0; row < 7; ++row) {
+        const std::string line = text.substr(row * 82, 82);
+        EXPECT_EQ(line.substr(80), "\r\n") << row;
+        EXPECT_EQ(line.front(), '*') << row;
+        EXPECT_EQ(line[79], '*') << row;
+        if (row == 0 || row == 6) {
+            EXPECT_EQ(line.substr(0, 80), std::string(80, '*'));
         }
-        if (rows >= 2 && rows <= 5) {
-            EXPECT_EQ(row.substr(1, 78).find_first_not_of(" TAVOLIN"), std::string::npos) << row;
-        }
     }
-    EXPECT_EQ(rows, 7);
-    EXPECT_EQ(at, file.size());
-    EXPECT_EQ(file.substr(0, 82), std::string(80, '*') + "\r\n");
+    EXPECT_EQ(text.substr(82, 80), "*" + std::string(40, ' ') + "Created by Varrowin   v. 1.04" + std::string(9, ' ') + "*");
+    // The block letters are drawn only with the letters of the name.
+    for (std::size_t row = 2; row < 6; ++row) {
+        const std::string inner = text.substr(row * 82 + 1, 78);
+        EXPECT_EQ(inner.find_first_not_of(" TAVOLIN"), std::string::npos) << row;
+    }
 }
 
-TEST_F(Report, WorkedExampleOfTwoQuizzes) {
-    {
-        LineFile f = LineFile::create_or_fail(kReportFileName);
-        REPORT_TITLE_BAR(f);
-        REPORT_WRITE(f, "capitals.txt", 1, 75.0, 3.0, 4);
-        REPORT_WRITE(f, "tavtest1.tav", 2, 100.0, 3.0, 3);
-        REPORT_F_WRITE(f, 2, (75.0 + 100.0) / 2);
-        f.close();
-    }
-    const std::string file = dir.read(kReportFileName);
-    EXPECT_EQ(file.substr(banner_of(file).size()),
-              " \r\n"
-              "On Quiz 1 using file, 'capitals.txt' you missed 1\r\n"
-              "out of 4, your score was 75.00%.\r\n"
-              " \r\n"
-              "On Quiz 2 using file, 'tavtest1.tav' you missed 0\r\n"
-              "out of 3, your score was 100.00%.\r\n"
-              " \r\n"
-              "Your average grade on the 2 quizzes was 87.50%.\r\n"
-              "Thank you for using Tavolin!!\r\n");
+TEST_F(ReportTest, OneQuizHasNoAverageLine) {
+    LineFile report = LineFile::create_or_fail(kReportFileName);
+    REPORT_TITLE_BAR(report);
+    REPORT_WRITE(report, "My Quiz.TAV", 1, 200.0 / 3, 2.0, 3);
+    REPORT_F_WRITE(report, 1, 200.0 / 3);
+    report.close();
+    EXPECT_EQ(on_disk(), kBanner +
+                             " \r\n"
+                             "On Quiz 1 using file, 'My Quiz.TAV' you missed 1\r\n"
+                             "out of 3, your score was 66.67%.\r\n"
+                             " \r\n"
+                             "Thank you for using Tavolin!!\r\n");
 }
 
-TEST_F(Report, OneQuizHasNoAverageLineAndLinesAreOnDiskAtOnce) {
-    LineFile f = LineFile::create_or_fail(kReportFileName);
-    REPORT_WRITE(f, " My Quiz.TAV", 1, 200.0 / 3, 2.0, 3);
-    EXPECT_EQ(dir.read(kReportFileName),
-              " \r\nOn Quiz 1 using file, ' My Quiz.TAV' you missed 1\r\nout of 3, your score was 66.67%.\r\n");
-    REPORT_F_WRITE(f, 1, 200.0 / 3);
-    EXPECT_EQ(dir.read(kReportFileName).substr(88), " \r\nThank you for using Tavolin!!\r\n");
+TEST_F(ReportTest, ScoresWithTwoDecimalsHalvesUp) {
+    LineFile report = LineFile::create_or_fail(kReportFileName);
+    REPORT_WRITE(report, "a", 1, 0.0, 0.0, 5);
+    REPORT_WRITE(report, "b", 2, 100.0 / 32, 1.0, 32);
+    REPORT_WRITE(report, "c", 3, 3000.0 * 100 / 3000, 3000.0, 3000);
+    REPORT_F_WRITE(report, 3, 15.625);
+    EXPECT_EQ(on_disk(),
+              " \r\nOn Quiz 1 using file, 'a' you missed 5\r\nout of 5, your score was 0.00%.\r\n"
+              " \r\nOn Quiz 2 using file, 'b' you missed 31\r\nout of 32, your score was 3.13%.\r\n"
+              " \r\nOn Quiz 3 using file, 'c' you missed 0\r\nout of 3000, your score was 100.00%.\r\n"
+              " \r\nYour average grade on the 3 quizzes was 15.63%.\r\nThank you for using Tavolin!!\r\n");
 }
 
-TEST_F(Report, AFolderInTheWayIsAnInputOutputErrorNamingTheFile) {
-    ASSERT_EQ(::mkdir(dir.file(kReportFileName).c_str(), 0755), 0);
-    try {
-        (void)LineFile::create_or_fail(kReportFileName);
-        FAIL() << "no error";
-    } catch (const FatalIoError& e) {
-        EXPECT_EQ(e.path(), "report.txt");
-        EXPECT_FALSE(e.reason().empty());
-    }
+TEST_F(ReportTest, EveryLineIsOnDiskAsSoonAsItIsWritten) {
+    LineFile report = LineFile::create_or_fail(kReportFileName);
+    REPORT_TITLE_BAR(report);
+    EXPECT_EQ(on_disk(), kBanner);
+    REPORT_WRITE(report, "q.tav", 1, 50.0, 1.0, 2);
+    const std::string after_first = kBanner + " \r\nOn Quiz 1 using file, 'q.tav' you missed 1\r\nout of 2, your score was 50.00%.\r\n";
+    EXPECT_EQ(on_disk(), after_first);
+    REPORT_F_WRITE(report, 1, 50.0);
+    EXPECT_EQ(on_disk(), after_first + " \r\nThank you for using Tavolin!!\r\n");
 }
 
 TEST(ReportInstructions, OnlyForTheReportChoice) {

@@ -1,24 +1,44 @@
 #include "report/report.hpp"
 
+#include <array>
 #include <cmath>
 #include <string>
 
-#include "shell/banner.hpp"
 #include "shell/format.hpp"
 
 namespace tavolin {
 
 namespace {
 
-constexpr std::size_t kReportWidth = 80;
+constexpr std::size_t kBannerWidth = 80;
 
-// "*", the text at the given column inside the frame, blanks, "*": 80 wide.
-std::string framed(std::size_t indent, std::string_view text) {
-    std::string row = "*" + std::string(indent, ' ');
-    row += text;
-    row.append(kReportWidth - 1 - row.size(), ' ');
+// Tavolin in block capitals, each letter drawn with copies of itself, seven
+// columns a letter and three between letters. No letter reaches below its
+// fourth row, so the bottom of the frame is plain asterisks.
+constexpr std::array<std::string_view, 4> kBlockLetters = {
+    "TTTTTTT     AAA     V     V    OOOOO    L         IIIIIII   NN    N",
+    "   T       A   A     V   V    O     O   L            I      N NN  N",
+    "   T      AAAAAAA     V V     O     O   L            I      N   N N",
+    "   T      A     A      V       OOOOO    LLLLLLL   IIIIIII   N    NN",
+};
+
+// A banner row: an asterisk, the text after `left` blanks, blanks, an asterisk.
+std::string framed(std::string_view text, std::size_t left) {
+    std::string row = "*";
+    row.append(left, ' ');
+    row.append(text);
+    row.append(kBannerWidth - 1 - row.size(), ' ');
     row += '*';
     return row;
+}
+
+// A count of answers as a whole number; the difference handed in is always
+// whole and within the 16-bit range, and anything else is kept to that range.
+std::int16_t whole_16(double value) {
+    const double r = std::nearbyint(value);
+    if (!(r >= INT16_MIN)) return INT16_MIN;  // also a value that is not a number
+    if (r > INT16_MAX) return INT16_MAX;
+    return static_cast<std::int16_t>(r);
 }
 
 }  // namespace
@@ -30,20 +50,20 @@ void REPORT_INSTRUCTIONS(Console& con, std::int16_t MD_CHC) {
 }
 
 void REPORT_TITLE_BAR(LineFile& REPORT) {
-    const std::string stars(kReportWidth, '*');
+    const std::string stars(kBannerWidth, '*');
     REPORT.write_line(stars);
-    REPORT.write_line(framed(40, kCredit));
-    const std::size_t indent = (kReportWidth - 2 - kBannerRows[0].size()) / 2;
-    for (const std::string_view row : kBannerRows) REPORT.write_line(framed(indent, row));
-    REPORT.write_line(stars);  // no letter reaches below the banner
+    REPORT.write_line(framed("Created by Varrowin   v. 1.04", 40));
+    constexpr std::size_t kLeft = (kBannerWidth - 2 - kBlockLetters[0].size()) / 2;
+    for (const std::string_view row : kBlockLetters) REPORT.write_line(framed(row, kLeft));
+    REPORT.write_line(stars);
 }
 
 void REPORT_WRITE(LineFile& REPORT, std::string_view NMD_FILE, std::int16_t REPORT_LOOPY, double GRADE_AVE,
                   double V_1, std::int16_t LOOPY) {
     REPORT.write_line(" ");
-    const auto MATH = static_cast<std::int16_t>(std::lround(LOOPY - V_1));
+    const std::int16_t MATH = whole_16(LOOPY - V_1);
     std::string line = "On Quiz " + std::to_string(REPORT_LOOPY) + " using file, '";
-    line += NMD_FILE;
+    line.append(NMD_FILE);
     line += "' you missed " + std::to_string(MATH);
     REPORT.write_line(line);
     REPORT.write_line("out of " + std::to_string(LOOPY) + ", your score was " + format_fixed2(GRADE_AVE, 4) + "%.");
