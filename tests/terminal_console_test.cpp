@@ -140,6 +140,9 @@ TEST(TerminalConsole, KeysTypedBeforeItStartsAreKept) {
     pty.send("early\r");  // still in cooked mode: a finished line in the queue
     pty.send("ab");       // and an unfinished one
     TerminalConsole con(pty.slave, pty.slave);
+    // Discarded typeahead would leave the read below waiting for ever.
+    pollfd p{pty.slave, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 1000), 1) << "the keys typed before the start were thrown away";
     EXPECT_EQ(con.read_line(), "early");
     pty.send("c\r");
     EXPECT_EQ(con.read_line(), "abc");
