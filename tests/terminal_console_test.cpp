@@ -372,6 +372,25 @@ TEST(TerminalConsole, PipesGivePlainTextAndTheLinesAsTheyCome) {
     EXPECT_EQ(out.read_all(), "> hi\n> abc\n> \n");
 }
 
+TEST(TerminalConsole, AHalfTypedLineIsNotTakenAtAHangUp) {
+    Pty pty;
+    TerminalConsole con(pty.slave, pty.slave);
+    std::string line = "<not read>";
+    std::thread reader([&] {
+        try {
+            line = con.read_line();
+        } catch (const tavolin::EndOfInput&) {
+            line = "<end>";
+        }
+    });
+    pty.send("Yes");
+    ASSERT_TRUE(pty.wait_for("Yes"));  // echoed: the console has the keys
+    ::close(pty.master);
+    pty.master = -1;
+    reader.join();
+    EXPECT_EQ(line, "<end>");
+}
+
 TEST(TerminalConsole, HangUpEndsTheInput) {
     Pty pty;
     TerminalConsole con(pty.slave, pty.slave);

@@ -262,6 +262,7 @@ void TerminalConsole::flush() {
 // Text at the cursor; the cursor's column is followed so that erasing typed
 // text can find its way back over a wrapped row.
 void TerminalConsole::write(std::string_view text) {
+    if (shared.resized) refresh_width();
     track(text);
     put(text);
 }
@@ -396,6 +397,10 @@ void TerminalConsole::erase_back(std::size_t columns) {
 Key TerminalConsole::read_key() {
     for (;;) {
         if (auto key = decoder_.take()) return *key;
+        if (hang_up_wipe_) {
+            hang_up_wipe_ = false;
+            return Key::of(Key::Kind::Escape);
+        }
         if (input_ended_) return Key::of(Key::Kind::EndOfFile);
         if (input_pos_ < input_len_) {
             // One byte at a time, taking the keys it completes before the next.
@@ -435,6 +440,11 @@ Key TerminalConsole::read_key() {
         // other error: the input is unusable all the same.
         decoder_.finish();
         input_ended_ = true;
+        // The last line of a pipe or file counts even without its line end,
+        // but what was typed at a terminal that hung up was never confirmed
+        // with Enter: an Escape wipes it before the end is reported, so that
+        // a half-typed answer is not taken.
+        if (input_tty_) hang_up_wipe_ = true;
     }
 }
 

@@ -9,7 +9,8 @@
 // before a prompt or during a pause are kept for the next answer. The program
 // echoes what is typed itself (through the line editor). Input that is not a
 // terminal is read as it comes and echoed the same way, so a transcript reads
-// like the screen; its end, or a hang-up of the terminal, ends the input.
+// like the screen; its end, or a hang-up of the terminal, ends the input (a
+// line typed at a terminal that hung up is dropped, not taken as an answer).
 //
 // Output is collected in memory and written (one write(2) loop) before every
 // pause, before every read that has to wait for a key, and at the end.
@@ -110,6 +111,7 @@ private:
     std::size_t input_len_ = 0;
     std::uint64_t input_time_ = 0;
     bool input_ended_ = false;
+    bool hang_up_wipe_ = false;  // an Escape is owed before the end of a terminal's input
 };
 
 }  // namespace tavolin
