@@ -13,10 +13,10 @@ namespace {
 const std::string kBanner =
     "********************************************************************************\r\n"
     "*                                        Created by Varrowin   v. 1.04         *\r\n"
-    "*     TTTTTTT     AAA     V     V    OOOOO    L         IIIIIII   NN    N      *\r\n"
-    "*        T       A   A     V   V    O     O   L            I      N NN  N      *\r\n"
-    "*        T      AAAAAAA     V V     O     O   L            I      N   N N      *\r\n"
-    "*        T      A     A      V       OOOOO    LLLLLLL   IIIIIII   N    NN      *\r\n"
+    "*          TTTTTTT    AAA    V     V   OOOOO   L       IIIII   N    N          *\r\n"
+    "*             T      A   A    V   V   O     O  L         I     NN   N          *\r\n"
+    "*             T     AAAAAAA    V V    O     O  L         I     N  N N          *\r\n"
+    "*             T     A     A     V      OOOOO   LLLLLL  IIIII   N   NN          *\r\n"
     "********************************************************************************\r\n";
 
 class ReportTest : public ::testing::Test {

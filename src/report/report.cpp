@@ -1,9 +1,9 @@
 #include "report/report.hpp"
 
-#include <array>
 #include <cmath>
 #include <string>
 
+#include "shell/banner.hpp"
 #include "shell/format.hpp"
 
 namespace tavolin {
@@ -11,16 +11,6 @@ namespace tavolin {
 namespace {
 
 constexpr std::size_t kBannerWidth = 80;
-
-// Tavolin in block capitals, each letter drawn with copies of itself, seven
-// columns a letter and three between letters. No letter reaches below its
-// fourth row, so the bottom of the frame is plain asterisks.
-constexpr std::array<std::string_view, 4> kBlockLetters = {
-    "TTTTTTT     AAA     V     V    OOOOO    L         IIIIIII   NN    N",
-    "   T       A   A     V   V    O     O   L            I      N NN  N",
-    "   T      AAAAAAA     V V     O     O   L            I      N   N N",
-    "   T      A     A      V       OOOOO    LLLLLLL   IIIIIII   N    NN",
-};
 
 // A banner row: an asterisk, the text after `left` blanks, blanks, an asterisk.
 std::string framed(std::string_view text, std::size_t left) {
@@ -52,9 +42,11 @@ void REPORT_INSTRUCTIONS(Console& con, std::int16_t MD_CHC) {
 void REPORT_TITLE_BAR(LineFile& REPORT) {
     const std::string stars(kBannerWidth, '*');
     REPORT.write_line(stars);
-    REPORT.write_line(framed("Created by Varrowin   v. 1.04", 40));
-    constexpr std::size_t kLeft = (kBannerWidth - 2 - kBlockLetters[0].size()) / 2;
-    for (const std::string_view row : kBlockLetters) REPORT.write_line(framed(row, kLeft));
+    REPORT.write_line(framed(kCredit, 40));
+    // The block letters of the title screen, in the middle of the frame. No
+    // letter reaches below its fourth row, so the bottom is plain asterisks.
+    constexpr std::size_t kLeft = (kBannerWidth - 2 - kBannerRows[0].size()) / 2;
+    for (const std::string_view row : kBannerRows) REPORT.write_line(framed(row, kLeft));
     REPORT.write_line(stars);
 }
 
