@@ -48,16 +48,7 @@ TEST(PtyWholeRun, ReportModeFromTheTitleScreenToTheCountdown) {
     ASSERT_TRUE(p.wait_for("program closing.", 10s));
     // The cursor is hidden before each pause, so the line is read without
     // the escape sequences between its dots.
-    std::string plain;
-    const std::string& out = p.output();
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        if (out[i] == '\x1b' && i + 1 < out.size() && out[i + 1] == '[') {
-            i += 2;
-            while (i < out.size() && (out[i] < 0x40 || out[i] > 0x7e)) ++i;
-            continue;
-        }
-        plain += out[i];
-    }
+    const std::string plain = tavolin::test::strip_escapes(p.output());
     EXPECT_NE(plain.find("Thank you for using Tavolin.\r\nSeven seconds until program closes.." + std::string(11, '.') +
                          "program closing."),
               std::string::npos);
