@@ -208,7 +208,7 @@ TEST(AnswerLayout, SecondEntryAtTheThreshold) {
     const std::string head = entry(1, "a") + entry(2, "b") + "\n" + entry(3, text_of(50)) + entry(4, "d");
     auto with = [&](std::size_t len) {
         std::vector<std::string> v = row1;
-        v.push_back("d");
+        v.emplace_back("d");
         v.push_back(text_of(len, 'e'));
         return layout_of(v);
     };

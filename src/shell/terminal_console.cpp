@@ -158,7 +158,7 @@ void on_continue(int) {
 void on_resize(int) { shared.resized = 1; }
 
 void install_handlers() {
-    for (int sig = 0; sig < NSIG; ++sig) shared.installed[sig] = false;
+    for (bool& installed : shared.installed) installed = false;
     auto install = [](int sig, void (*handler)(int), int flags) {
         struct sigaction old {};
         ::sigaction(sig, nullptr, &old);
