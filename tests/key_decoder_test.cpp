@@ -147,9 +147,45 @@ TEST(KeyDecoder, SequenceCutOffByTheTimeoutIsNeverEscape) {
     EXPECT_EQ(decode("\x1b"), "Esc");
 }
 
-TEST(KeyDecoder, EscapeBeforeAControlKeyStandsAlone) {
-    EXPECT_EQ(decode("\x1b\r"), "Esc Enter");
-    EXPECT_EQ(decode("\x1b\x7f"), "Esc BS");
+TEST(KeyDecoder, AltWithEnterOrBackspaceGivesNothing) {
+    // Within the timeout ESC and a control key are one Alt key: Alt+Enter
+    // must neither wipe the line nor send it.
+    EXPECT_EQ(decode("a\x1b\rb"), "'a' - 'b'");
+    EXPECT_EQ(decode("a\x1b\x7f" "b"), "'a' - 'b'");
+    // Pressed one after the other, they are Escape and then the key.
+    KeyDecoder d;
+    EXPECT_EQ(feed(d, "\x1b", 0), "");
+    EXPECT_EQ(feed(d, "\r", 200), "Esc Enter");
+}
+
+TEST(KeyDecoder, TheTimeoutCountsFromTheLatestByteOfASequence) {
+    // A sequence trickling in over a slow link, each byte within the timeout
+    // of the one before, is one key however long it takes in all.
+    KeyDecoder d;
+    EXPECT_EQ(feed(d, "\x1b", 1000), "");
+    EXPECT_EQ(feed(d, "[", 1040), "");
+    EXPECT_EQ(feed(d, "1", 1080), "");
+    EXPECT_EQ(feed(d, ";", 1120), "");
+    ASSERT_TRUE(d.deadline());
+    EXPECT_EQ(*d.deadline(), 1120 + KeyDecoder::kEscTimeoutMs);
+    EXPECT_EQ(feed(d, "5", 1160), "");
+    EXPECT_EQ(feed(d, "C", 1200), "-");
+    EXPECT_EQ(feed(d, "x", 1300), "'x'");
+}
+
+TEST(KeyDecoder, RxvtShiftedKeysEndAtTheirDollar) {
+    // rxvt sends Shift+Insert, Shift+Delete, Shift+Home ... as ESC [ n $.
+    for (const std::string_view seq : {"\x1b[2$", "\x1b[3$", "\x1b[7$", "\x1b[8$", "\x1b[5$", "\x1b[6$"}) {
+        EXPECT_EQ(decode(std::string("a") + std::string(seq) + "b"), "'a' - 'b'") << seq.substr(1);
+    }
+    // Its Ctrl and Ctrl+Shift forms end in '^' and '@'.
+    EXPECT_EQ(decode("a\x1b[2^b\x1b[2@c"), "'a' - 'b' - 'c'");
+}
+
+TEST(KeyDecoder, Ss3KeysMayCarryModifierParameters) {
+    for (const std::string_view seq : {"\x1bO2P", "\x1bO5A", "\x1bO2Q", "\x1bO5D", "\x1bO1;2P"}) {
+        EXPECT_EQ(decode(std::string("a") + std::string(seq) + "b"), "'a' - 'b'") << seq.substr(1);
+    }
 }
 
 TEST(KeyDecoder, AltKeysGiveNothing) {

@@ -37,7 +37,7 @@ std::optional<Key> KeyDecoder::take() {
 std::optional<std::uint64_t> KeyDecoder::deadline() const {
     switch (state_) {
         case State::Ground: return std::nullopt;
-        default: return esc_time_ + kEscTimeoutMs;
+        default: return latest_ms_ + kEscTimeoutMs;
     }
 }
 
@@ -47,7 +47,7 @@ void KeyDecoder::start_utf8(unsigned char lead, std::uint8_t length, std::uint64
     utf8_need_ = length;
     utf8_alt_ = alt;
     state_ = State::Utf8;
-    esc_time_ = now_ms;
+    latest_ms_ = now_ms;
 }
 
 void KeyDecoder::flush_utf8() {
@@ -65,6 +65,10 @@ void KeyDecoder::flush_utf8() {
 }
 
 void KeyDecoder::feed(unsigned char byte, std::uint64_t now_ms) {
+    // A sequence that is still arriving is alive: the timeout counts from its
+    // latest byte, so a sequence split over a slow link is not cut off with
+    // its tail typed into the answer.
+    if (state_ != State::Ground) latest_ms_ = now_ms;
     switch (state_) {
         case State::Esc:
             if (byte == '[') {
@@ -75,18 +79,13 @@ void KeyDecoder::feed(unsigned char byte, std::uint64_t now_ms) {
             } else if (byte == kEsc) {
                 // ESC ESC: the first one is an Alt prefix of what follows
                 // (some terminals send Alt+arrow so); keep waiting.
-                esc_time_ = now_ms;
             } else if (const std::uint8_t n = utf8::sequence_length(byte); n > 1) {
                 // Alt plus a UTF-8 character: the whole character gives no
                 // key, so that none of its bytes lands in an answer.
                 start_utf8(byte, n, now_ms, true);
-            } else if (byte < 0x20 || byte == 0x7f) {
-                // A control key right behind ESC: the ESC stands alone.
-                push(Key::of(Key::Kind::Escape));
-                state_ = State::Ground;
-                feed(byte, now_ms);
             } else {
-                // Alt plus a key: gives no character.
+                // Alt plus a key, a control key included: Alt+Enter must not
+                // wipe the line and send it, nor Alt+Backspace wipe it.
                 push(Key::of(Key::Kind::Ignored));
                 state_ = State::Ground;
             }
@@ -98,13 +97,19 @@ void KeyDecoder::feed(unsigned char byte, std::uint64_t now_ms) {
                 return;
             }
             csi_first_ = false;
-            if (byte >= 0x20 && byte <= 0x3f) return;  // parameters and intermediates
+            // Parameters and intermediates, but for '$': rxvt ends its
+            // Shift-modified keys with it (ESC [ 2 $ is Shift+Insert), and no
+            // key sends it as an intermediate.
+            if (byte >= 0x20 && byte <= 0x3f && byte != '$') return;
             state_ = State::Ground;
             push(Key::of(Key::Kind::Ignored));
-            if (byte >= 0x40 && byte <= 0x7e) return;  // the final byte
+            if ((byte >= 0x40 && byte <= 0x7e) || byte == '$') return;  // the final byte
             feed(byte, now_ms);  // a broken sequence: the byte is a key of its own
             return;
         case State::Ss3:
+            // Digits and ';' are parameters, as in ESC O 2 P (Shift+F1 from
+            // xterm in its legacy mode and Konsole); the letter ends the key.
+            if ((byte >= '0' && byte <= '9') || byte == ';') return;
             state_ = State::Ground;
             push(Key::of(Key::Kind::Ignored));
             if (byte >= 0x20 && byte <= 0x7e) return;
@@ -128,7 +133,7 @@ void KeyDecoder::feed(unsigned char byte, std::uint64_t now_ms) {
             if (byte == kEsc) {
                 after_cr_ = false;
                 state_ = State::Esc;
-                esc_time_ = now_ms;
+                latest_ms_ = now_ms;
                 return;
             }
             if (const std::uint8_t n = utf8::sequence_length(byte); n > 1) {

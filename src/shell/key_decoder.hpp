@@ -9,12 +9,15 @@
 //   - Escape: an ESC byte with nothing behind it for kEscTimeoutMs;
 //   - Ctrl-D (0x04), which ends input on an empty line;
 //   - an ignored key: any escape sequence (CSI "ESC [ ... final" as sent by
-//     the arrows, Home/End, Insert, Delete, PgUp/PgDn and F5-F12; SS3
-//     "ESC O x" as sent by F1-F4 and the arrows in application mode;
-//     "ESC [ [ x" as the Linux console sends F1-F5), an
-//     Alt-modified key (ESC followed by a byte), or any other control byte.
+//     the arrows, Home/End, Insert, Delete, PgUp/PgDn and F5-F12, with rxvt's
+//     "ESC [ 2 $" for its Shift-modified keys; SS3 "ESC O x", with optional
+//     digit parameters, as sent by F1-F4 and the arrows in application mode;
+//     "ESC [ [ x" as the Linux console sends F1-F5), an Alt-modified key (ESC
+//     followed by any byte within the timeout, Enter and Backspace included),
+//     or any other control byte.
 // An unfinished sequence is never taken for Escape: a sequence cut off by the
 // timeout is reported as an ignored key, because Escape would wipe the line.
+// The timeout counts from the latest byte of the sequence.
 #pragma once
 
 #include <array>
@@ -68,7 +71,7 @@ private:
     void flush_utf8();
 
     State state_ = State::Ground;
-    std::uint64_t esc_time_ = 0;
+    std::uint64_t latest_ms_ = 0;  // when the latest byte of an unfinished key came
     bool after_cr_ = false;
     bool csi_first_ = false;  // no byte after "ESC [" yet
     std::array<char, 4> utf8_{};
