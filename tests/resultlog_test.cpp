@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -350,6 +351,57 @@ TEST(LogReader, ChunkBoundariesChangeNothing) {
     EXPECT_EQ(eof_number.last()[18], kMin64);
     logscheme::LastLineReader empty_line_at_end;
     EXPECT_FALSE(empty_line_at_end.feed(logs[3].data(), logs[3].size()) && empty_line_at_end.finish());
+}
+
+// The quick way through a line (taken where 128 bytes of the line are in the
+// chunk) and the general way (byte by byte) agree on every log, sound or not.
+TEST(LogReader, QuickAndGeneralWaysAgree) {
+    const std::vector<std::string> numbers = {
+        "0", "7", "-745", "-5948", "131", "+5", "-0", "007", "999999999999999999", "-99999999999999999",
+        "9223372036854775807", "-9223372036854775808", "00000000000000000000042"};
+    const std::vector<std::string> broken = {"-", "+", "12a", "a", "1-2", "--3", ".5", "9223372036854775808",
+                                             "-9223372036854775809", "123456789012345678901", "1,2", "5\x01"};
+    const std::vector<std::string> blanks = {" ", " ", " ", " ", "\t", "  ", " \r", "\r\n", "\n  "};
+    std::mt19937 random(20240315);
+    auto pick = [&](const std::vector<std::string>& from, std::size_t first = 0) {
+        return from[first + random() % (from.size() - first)];
+    };
+    int sound = 0;
+    for (int trial = 0; trial < 3000; ++trial) {
+        std::string text;
+        const int lines = 1 + static_cast<int>(random() % 12);
+        for (int l = 0; l < lines; ++l) {
+            if (random() % 20 == 0) text += random() % 2 ? "\r\n" : "  \r\n";
+            for (int f = 0; f < 19; ++f) {
+                const unsigned roll = random() % 1000;
+                if (roll < 4 && trial % 3 == 0) {
+                    text += pick(broken);
+                } else if (roll < 60) {
+                    text += pick(numbers);
+                } else {
+                    text += std::to_string(static_cast<int>(random() % 20000) - 10000);
+                }
+                text += f == 18 && random() % 4 == 0 ? (random() % 2 ? "\r\n" : "") : (random() % 25 == 0 ? pick(blanks) : " ");
+            }
+            if (text.back() != '\n') text += "name " + std::string(random() % 200, 'n') + (random() % 3 == 0 ? " 1 2 x" : "") + "\r\n";
+        }
+        if (random() % 10 == 0) text.resize(text.size() - 2);
+        if (random() % 10 == 0) text += pick(blanks);
+
+        logscheme::LastLineReader quick;
+        const bool quick_ok = quick.feed(text.data(), text.size()) && quick.finish();
+        logscheme::LastLineReader general;
+        bool general_ok = true;
+        for (const char c : text) general_ok = general.feed(&c, 1) && general_ok;
+        general_ok = general.finish() && general_ok;
+        ASSERT_EQ(quick_ok, general_ok) << text;
+        if (quick_ok) {
+            ++sound;
+            ASSERT_EQ(quick.last(), general.last()) << text;
+        }
+    }
+    EXPECT_GT(sound, 1000);  // both kinds of log are well represented
+    EXPECT_LT(sound, 2900);
 }
 
 // A write that cannot go through whole: the file size limit lets no byte, or

@@ -132,12 +132,15 @@ void ENCODEON(Console& con, const Platform& platform, std::string_view YOMENAME,
         const logscheme::Fields fields = logscheme::next_fields(reader.last(), now, ENCOD_LOOP, OUTOF, GRD);
         // A hand-edited log whose last line lacks its line end gets one first,
         // so the new line stands on a line of its own.
+        std::string_view line_end;
         if (!reader.empty() && reader.last_byte() == '\r') {
-            line = "\n";
+            line_end = "\n";
         } else if (!reader.empty() && reader.last_byte() != '\n') {
-            line = "\r\n";
+            line_end = "\r\n";
         }
-        line += logscheme::format_line(fields, YOMENAME);
+        line.reserve(line_end.size() + 24 * logscheme::kFieldCount + YOMENAME.size());
+        line.append(line_end);
+        line.append(logscheme::format_line(fields, YOMENAME));
     }
     append_line(con, line);
 }
