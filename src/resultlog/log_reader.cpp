@@ -78,7 +78,7 @@ static_assert(select_bit(0b1011, 0) == 0 && select_bit(0b1011, 1) == 1 && select
 static_assert(select_bit(0x8000000000000001, 1) == 63 && select_bit(~std::uint64_t{0}, 40) == 40);
 
 #if TAVOLIN_QUICK_LOG_LINES
-__extension__ typedef unsigned __int128 Bits;  // one bit for each byte of the span
+__extension__ using Bits = unsigned __int128;  // one bit for each byte of the span
 
 int lowest_bit(Bits b) {
     const auto low = static_cast<std::uint64_t>(b);
