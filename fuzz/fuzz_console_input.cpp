@@ -14,7 +14,7 @@
 // Structured mode: the bytes pick keys a terminal can send (printable
 // characters, UTF-8 characters, Backspace, Enter in its three forms, a lone
 // Esc, the escape sequences of the cursor, editing and function keys, other
-// control bytes, Tab, Ctrl-D) and a model of the editing rules gives the
+// control bytes, Tab, Ctrl-D, Alt keys) and a model of the editing rules gives the
 // exact lines expected; the lines read must be those.
 //
 // What a finished line must be, whatever the input:
@@ -344,7 +344,8 @@ constexpr std::string_view kSequences[] = {
     "\x1bOH",    "\x1bOF",    "\x1bOP",     "\x1bOQ",    "\x1bOR",      "\x1bOS",     "\x1b[11~",   "\x1b[15~",
     "\x1b[17~",  "\x1b[24~",  "\x1b[1;5A",  "\x1b[1;2D", "\x1b[3;5~",   "\x1b[[A",    "\x1b[[E",    "\x1b[200~",
     "\x1b[201~", "\x1b[?1;2c", "\x1b[12;40R", "\x1b\x1b[A", "\x1b\x1bOB", "\x1b\x61",      "\x1bx",      "\x1b ",
-    "\x1b[I",    "\x1b[O",    "\x1b[M",     "\x1b[Z",
+    "\x1b[I",    "\x1b[O",    "\x1b[M",     "\x1b[Z",     "\x1bO2P",    "\x1bO5A",    "\x1bO1;2Q",  "\x1b[2$",
+    "\x1b[7$",   "\x1b[2^",   "\x1b[2@",    "\x1b\r",     "\x1b\x7f",   "\x1b\x08",
 };
 constexpr std::string_view kUtf8Chars[] = {"\xc3\xa9", "\xc3\xb1", "\xe2\x82\xac", "\xe4\xb8\xad",
                                            "\xf0\x9d\x84\x9e", "\xf0\x9f\x90\x84", "\xc2\xa0", "\xef\xbf\xbd"};
@@ -435,12 +436,18 @@ void run_structured(const std::uint8_t* data, std::size_t size, bool wait_first)
                     send(kUtf8Chars[param() % std::size(kUtf8Chars)]);
                 } else {
                     send(kSequences[param() % std::size(kSequences)]);
+                    after_cr = false;  // Alt+Enter's CR belongs to its key: an LF after it is an Enter
                 }
                 break;
             case 8: {  // a CSI sequence of any parameters and final byte
                 std::string seq = "\x1b[";
                 const std::uint8_t n = param() % 6;
-                for (std::uint8_t k = 0; k < n; ++k) seq += static_cast<char>(0x20 + param() % 0x20);
+                // Parameter and intermediate bytes, but for '$', which ends
+                // rxvt's shifted keys.
+                for (std::uint8_t k = 0; k < n; ++k) {
+                    const auto b = static_cast<char>(0x20 + param() % 0x20);
+                    seq += b == '$' ? '%' : b;
+                }
                 char final = static_cast<char>(0x40 + param() % 0x3f);
                 // "ESC [ [" is no sequence of its own: it begins the Linux
                 // console's F1-F5, which has a letter after it.
