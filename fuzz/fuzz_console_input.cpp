@@ -40,6 +40,7 @@
 #include <string_view>
 #include <vector>
 
+#include "invariant.hpp"
 #include "shell/console.hpp"
 #include "shell/errors.hpp"
 #include "shell/key_decoder.hpp"
@@ -53,16 +54,8 @@ using tavolin::Key;
 using tavolin::KeyDecoder;
 using tavolin::LineEditor;
 
-[[noreturn]] void fail(const char* what) {
-    std::fputs("invariant broken: ", stderr);
-    std::fputs(what, stderr);
-    std::fputc('\n', stderr);
-    std::abort();
-}
-
-void check(bool ok, const char* what) {
-    if (!ok) fail(what);
-}
+using fuzzing::check;
+using fuzzing::fail;
 
 bool is_control(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7f; }
 

@@ -34,6 +34,7 @@
 #include <string>
 #include <string_view>
 
+#include "invariant.hpp"
 #include "authoring/quiz_reader.hpp"
 #include "shell/errors.hpp"
 #include "shell/platform.hpp"
@@ -48,28 +49,10 @@ namespace {
 std::string quiz_name;
 constexpr std::string_view kSwapMarker = "\n#SWAP#\n";
 
-[[noreturn]] void fail(const char* what) {
-    std::fputs("invariant broken: ", stderr);
-    std::fputs(what, stderr);
-    std::fputc('\n', stderr);
-    std::abort();
-}
+using fuzzing::check;
+using fuzzing::fail;
 
-void check(bool ok, const char* what) {
-    if (!ok) fail(what);
-}
-
-void write_file(std::string_view content) {
-    const int fd = ::open(quiz_name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) fail("cannot write the quiz file");
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n <= 0) fail("cannot write the quiz file");
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-}
+void write_file(std::string_view content) { fuzzing::write_whole_file(quiz_name.c_str(), content); }
 
 void check_screen(const std::string& text) {
     for (const char c : text) {

@@ -26,22 +26,15 @@
 #include <string>
 #include <string_view>
 
+#include "invariant.hpp"
 #include "resultlog/encodeon.hpp"
 #include "shell/platform.hpp"
 #include "shell/scripted_console.hpp"
 
 namespace {
 
-[[noreturn]] void fail(const char* what) {
-    std::fputs("invariant broken: ", stderr);
-    std::fputs(what, stderr);
-    std::fputc('\n', stderr);
-    std::abort();
-}
-
-void check(bool ok, const char* what) {
-    if (!ok) fail(what);
-}
+using fuzzing::check;
+using fuzzing::fail;
 
 std::string scratch;  // a folder of its own, made once
 
@@ -60,12 +53,7 @@ std::string read_log() {
     return content;
 }
 
-void write_log(std::string_view content) {
-    const int fd = ::open(tavolin::kLogFileName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) fail("cannot write the log");
-    if (::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size())) fail("short write");
-    ::close(fd);
-}
+void write_log(std::string_view content) { fuzzing::write_whole_file(tavolin::kLogFileName, content); }
 
 // Reads one field: an optional minus, then digits without a leading zero
 // (a lone 0 excepted), then one blank. Its value's size is given in
