@@ -36,9 +36,9 @@ private:
     int fd_;
 };
 
-// Steps 2 to 4: the whole log in one pass through a fixed buffer. Only a
-// regular file counts as the log; O_NONBLOCK keeps a FIFO of that name from
-// hanging the run (it is then not a regular file and is passed over).
+// The whole log in one pass through a fixed buffer. Only a regular file
+// counts as the log; O_NONBLOCK keeps a FIFO of that name from hanging the
+// run (it is then not a regular file and is passed over).
 ReadResult read_log(LastLineReader& reader) {
     const Fd fd(::open(kLogFileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.ok()) return ReadResult::Missing;
@@ -79,8 +79,8 @@ private:
     bool saved_ok_ = false;
 };
 
-// Steps 5 and 11: the line added at the end in one write, or, if that write
-// fails or falls short, the file cut back to the length it had before.
+// The line added at the end in one write, or, if that write fails or falls
+// short, the file cut back to the length it had before.
 void append_line(Console& con, const std::string& line) {
     const Fd fd(::open(kLogFileName, O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK));
     if (!fd.ok()) {
@@ -111,7 +111,7 @@ void append_line(Console& con, const std::string& line) {
 
 void ENCODEON(Console& con, const Platform& platform, std::string_view YOMENAME, std::int16_t ENCOD_LOOP,
               std::int16_t OUTOF, double GRD) {
-    const LocalTime now = platform.local_time();  // step 1
+    const LocalTime now = platform.local_time();  // the time of the event, before any file work
 
     LastLineReader reader;
     switch (read_log(reader)) {
@@ -132,15 +132,8 @@ void ENCODEON(Console& con, const Platform& platform, std::string_view YOMENAME,
         const logscheme::Fields fields = logscheme::next_fields(reader.last(), now, ENCOD_LOOP, OUTOF, GRD);
         // A hand-edited log whose last line lacks its line end gets one first,
         // so the new line stands on a line of its own.
-        std::string_view line_end;
-        if (!reader.empty() && reader.last_byte() == '\r') {
-            line_end = "\n";
-        } else if (!reader.empty() && reader.last_byte() != '\n') {
-            line_end = "\r\n";
-        }
-        line.reserve(line_end.size() + 24 * logscheme::kFieldCount + YOMENAME.size());
-        line.append(line_end);
-        line.append(logscheme::format_line(fields, YOMENAME));
+        if (!reader.empty() && reader.last_byte() != '\n') line = reader.last_byte() == '\r' ? "\n" : "\r\n";
+        line += logscheme::format_line(fields, YOMENAME);
     }
     append_line(con, line);
 }

@@ -36,9 +36,8 @@ void numbers_of(const char* p, std::size_t size, Fields& out) {
     }
 }
 
-
-// Broadword rank and select on 64 bits (no instruction beyond the x86-64
-// baseline needed).
+#if TAVOLIN_QUICK_LOG_LINES
+// Broadword select on 64 bits (no instruction beyond the x86-64 baseline).
 constexpr std::uint64_t kOnes = 0x0101010101010101;
 constexpr std::uint64_t kHighs = 0x8080808080808080;
 
@@ -48,7 +47,6 @@ constexpr std::uint64_t byte_counts(std::uint64_t x) {
     x = (x & 0x3333333333333333) + ((x >> 2) & 0x3333333333333333);
     return (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0F;
 }
-constexpr int count_bits(std::uint64_t x) { return static_cast<int>((byte_counts(x) * kOnes) >> 56); }
 
 // For each byte value and k, the position of its set bit that has k set bits
 // below it.
@@ -77,7 +75,6 @@ constexpr int select_bit(std::uint64_t x, unsigned k) {
 static_assert(select_bit(0b1011, 0) == 0 && select_bit(0b1011, 1) == 1 && select_bit(0b1011, 2) == 3);
 static_assert(select_bit(0x8000000000000001, 1) == 63 && select_bit(~std::uint64_t{0}, 40) == 40);
 
-#if TAVOLIN_QUICK_LOG_LINES
 __extension__ using Bits = unsigned __int128;  // one bit for each byte of the span
 
 int lowest_bit(Bits b) {
@@ -136,12 +133,12 @@ const char* LastLineReader::quick_line(const char* p, const char* end) {
     // the span, each at most 18 characters (so within the 64-bit range).
     const auto starts_low = static_cast<std::uint64_t>(number_starts);
     const auto starts_high = static_cast<std::uint64_t>(number_starts >> 64);
-    const int low_count = count_bits(starts_low);
+    const int low_count = std::popcount(starts_low);
     int last_start = 0;
     if (low_count >= static_cast<int>(kFieldCount)) {
         last_start = select_bit(starts_low, kFieldCount - 1);
     } else {
-        if (low_count + count_bits(starts_high) < static_cast<int>(kFieldCount)) return nullptr;
+        if (low_count + std::popcount(starts_high) < static_cast<int>(kFieldCount)) return nullptr;
         last_start = 64 + select_bit(starts_high, static_cast<unsigned>(static_cast<int>(kFieldCount) - 1 - low_count));
     }
     const Bits after = separator & (kAll << last_start);

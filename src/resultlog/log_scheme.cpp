@@ -30,7 +30,7 @@ Fields next_fields(const Fields& previous, const LocalTime& now, std::int16_t ev
     using namespace logkey;
     namespace f = field;
 
-    // Step 7: the adjustments, each 32-bit, then widened.
+    // The adjustments drawn from the previous line, each 32-bit, then widened.
     const std::int64_t MOAP = wrap32(std::int64_t{round_quotient(previous[f::MO2], D)} - A1);
     const std::int64_t HRAP = wrap32(std::int64_t{round_quotient(previous[f::HR2], D)} - A2);
     const std::int64_t SECAP = wrap32(std::int64_t{round_quotient(previous[f::SEC3], D)} - A3);
@@ -38,7 +38,7 @@ Fields next_fields(const Fields& previous, const LocalTime& now, std::int16_t ev
     const std::int64_t DAYAP = wrap32(std::int64_t{round_quotient(previous[f::DAY3], D)} - A5);
     const std::int64_t MINAP = wrap32(std::int64_t{round_quotient(previous[f::MIN2], D)} - A6);
 
-    // Step 8: the shifted time.
+    // The local time, shifted by the keys and the adjustments.
     const std::int64_t YR = sub64(sub64(now.year, B1), SECAP);
     const std::int64_t MO = add64(add64(B2, now.month), HRAP);
     const std::int64_t DAYZ = add64(add64(B3, now.day), MOAP);
@@ -46,7 +46,7 @@ Fields next_fields(const Fields& previous, const LocalTime& now, std::int16_t ev
     const std::int64_t MIN = add64(add64(B5, now.minute), DAYAP);
     const std::int64_t SEC = add64(add64(B6, now.second), MINAP);
 
-    // Step 9: the fifteen time fields.
+    // The fifteen time fields.
     Fields out{};
     out[f::YR1] = sub64(sub64(YR, SECAP), C1);
     out[f::YR2] = sub64(out[f::YR1], C2);
@@ -64,7 +64,7 @@ Fields next_fields(const Fields& previous, const LocalTime& now, std::int16_t ev
     out[f::SEC2] = sub64(sub64(out[f::SEC1], SECAP), C14);
     out[f::SEC3] = sub64(out[f::SEC2], C15);
 
-    // Step 10: the four event fields.
+    // The four event fields.
     switch (event) {
         case 4:
             out[f::DIS1] = wrap32(std::int64_t{round_quotient(out[f::MO2], E)} - G1);
