@@ -29,7 +29,7 @@
 
 #include "resultlog/encodeon.hpp"
 #include "resultlog/log_scheme.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 
 namespace tavolin {
 namespace {

@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "authoring/quiz_reader.hpp"
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 #include "shell/run_state.hpp"
 #include "taking/order.hpp"
 #include "taking/presentation.hpp"

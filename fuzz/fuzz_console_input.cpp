@@ -41,12 +41,12 @@
 #include <vector>
 
 #include "invariant.hpp"
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 #include "shell/errors.hpp"
-#include "shell/key_decoder.hpp"
-#include "shell/line_editor.hpp"
-#include "shell/scripted_console.hpp"
-#include "shell/utf8.hpp"
+#include "shell/console/key_decoder.hpp"
+#include "shell/console/line_editor.hpp"
+#include "shell/console/scripted_console.hpp"
+#include "shell/console/utf8.hpp"
 
 namespace {
 

@@ -37,9 +37,9 @@
 #include "invariant.hpp"
 #include "authoring/quiz_reader.hpp"
 #include "shell/errors.hpp"
-#include "shell/platform.hpp"
+#include "shell/platform/platform.hpp"
 #include "shell/run_state.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 #include "taking/order.hpp"
 #include "taking/selection.hpp"
 

@@ -28,8 +28,8 @@
 
 #include "invariant.hpp"
 #include "resultlog/encodeon.hpp"
-#include "shell/platform.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/platform/platform.hpp"
+#include "shell/console/scripted_console.hpp"
 
 namespace {
 

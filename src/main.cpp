@@ -2,17 +2,15 @@
 // way of ending it is turned into an exit status. The console is always
 // destroyed (which gives the terminal back) before anything is written to
 // standard error, so that a message never lands in raw mode or in a colour.
-#include <unistd.h>
-
 #include <cstdio>
 #include <exception>
 #include <optional>
 #include <string>
 
+#include "shell/console/system_console.hpp"
 #include "shell/errors.hpp"
 #include "shell/main_loop.hpp"
 #include "shell/run_state.hpp"
-#include "shell/terminal_console.hpp"
 
 namespace {
 
@@ -29,7 +27,8 @@ int main() {
     int status = 1;
     std::optional<std::string> message;
     try {
-        tavolin::TerminalConsole con;
+        const auto console = tavolin::make_system_console();
+        tavolin::SystemConsole& con = *console;
         try {
             tavolin::RunState st;
             status = tavolin::run_program(con, st);

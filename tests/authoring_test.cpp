@@ -14,7 +14,7 @@
 #include "authoring/question_dialogue.hpp"
 #include "resultlog/encodeon.hpp"
 #include "shell/errors.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 #include "support/temp_dir.hpp"
 
 namespace tavolin {

@@ -5,7 +5,7 @@
 
 #include "shell/chatter.hpp"
 #include "shell/menu.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 
 namespace tavolin {
 namespace {

@@ -3,9 +3,9 @@
 // key, and the number output.
 #include <gtest/gtest.h>
 
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 #include "shell/errors.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "grading/grades.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 
 namespace tavolin {
 namespace {

@@ -1,5 +1,5 @@
 // The key decoder on its own: raw bytes and times in, keys out, no terminal.
-#include "shell/key_decoder.hpp"
+#include "shell/console/key_decoder.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Line editing over raw byte streams: the bytes a terminal sends go through
 // the key decoder into the line editor, and both the resulting text and the
 // echo on the screen are checked.
-#include "shell/line_editor.hpp"
+#include "shell/console/line_editor.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/key_decoder.hpp"
-#include "shell/utf8.hpp"
+#include "shell/console/key_decoder.hpp"
+#include "shell/console/utf8.hpp"
 
 namespace {
 

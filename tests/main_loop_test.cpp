@@ -4,7 +4,7 @@
 
 #include "shell/errors.hpp"
 #include "shell/main_loop.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 
 namespace tavolin {
 namespace {

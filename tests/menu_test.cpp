@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "shell/menu.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 
 namespace tavolin {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "authoring/quiz_reader.hpp"
 #include "shell/run_state.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 #include "support/temp_dir.hpp"
 
 namespace tavolin {

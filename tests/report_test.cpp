@@ -4,7 +4,7 @@
 #include <string>
 
 #include "report/report.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 #include "support/temp_dir.hpp"
 
 namespace tavolin {

@@ -23,7 +23,7 @@
 #include "resultlog/log_keys.hpp"
 #include "resultlog/log_reader.hpp"
 #include "resultlog/log_scheme.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 #include "support/temp_dir.hpp"
 
 namespace tavolin {

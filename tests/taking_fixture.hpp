@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/platform.hpp"
+#include "shell/platform/platform.hpp"
 #include "shell/run_state.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 #include "support/temp_dir.hpp"
 
 namespace tavolin::test {

@@ -3,7 +3,7 @@
 // the pending key of the key wait, the escape sequences written, erasing over
 // wrapped rows, input from a pipe, hang-up, and the signals (in a child
 // process, so that the test survives them).
-#include "shell/terminal_console.hpp"
+#include "shell/console/posix/terminal_console.hpp"
 
 #include <fcntl.h>
 #include <poll.h>

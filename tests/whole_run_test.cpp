@@ -7,7 +7,7 @@
 #include <string>
 
 #include "shell/main_loop.hpp"
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 #include "support/temp_dir.hpp"
 
 namespace tavolin {

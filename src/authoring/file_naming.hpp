@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "shell/console.hpp"
-#include "shell/line_file.hpp"
+#include "shell/console/console.hpp"
+#include "shell/platform/line_file.hpp"
 #include "shell/run_state.hpp"
 
 namespace tavolin {

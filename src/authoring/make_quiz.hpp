@@ -3,7 +3,7 @@
 // at 5.
 #pragma once
 
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 #include "shell/run_state.hpp"
 
 namespace tavolin {

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 #include "shell/run_state.hpp"
 
 namespace tavolin {

@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 
 namespace tavolin {
 

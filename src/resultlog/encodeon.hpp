@@ -19,8 +19,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "shell/console.hpp"
-#include "shell/platform.hpp"
+#include "shell/console/console.hpp"
+#include "shell/platform/platform.hpp"
 
 namespace tavolin {
 

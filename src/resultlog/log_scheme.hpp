@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/platform.hpp"
+#include "shell/platform/platform.hpp"
 
 namespace tavolin::logscheme {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 #include "shell/run_state.hpp"
 
 namespace tavolin {

@@ -1,7 +1,7 @@
 // The run from the title screen to the closing countdown.
 #pragma once
 
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 #include "shell/run_state.hpp"
 
 namespace tavolin {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 
 namespace tavolin {
 

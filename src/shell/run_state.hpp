@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "shell/line_file.hpp"
-#include "shell/platform.hpp"
+#include "shell/platform/line_file.hpp"
+#include "shell/platform/platform.hpp"
 
 namespace tavolin {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "authoring/quiz_reader.hpp"
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 #include "shell/run_state.hpp"
 
 namespace tavolin {

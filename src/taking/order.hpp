@@ -3,7 +3,7 @@
 // to it, so a file changed between questions is read in its new state.
 #pragma once
 
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 #include "shell/run_state.hpp"
 
 namespace tavolin {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "authoring/quiz_reader.hpp"
-#include "shell/console.hpp"
-#include "shell/platform.hpp"
+#include "shell/console/console.hpp"
+#include "shell/platform/platform.hpp"
 #include "shell/run_state.hpp"
 
 namespace tavolin {

@@ -4,7 +4,7 @@
 // and the screen is to be kept.
 #pragma once
 
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 #include "shell/run_state.hpp"
 
 namespace tavolin {

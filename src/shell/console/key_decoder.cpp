@@ -1,8 +1,8 @@
-#include "shell/key_decoder.hpp"
+#include "shell/console/key_decoder.hpp"
 
 #include <algorithm>
 
-#include "shell/utf8.hpp"
+#include "shell/console/utf8.hpp"
 
 namespace tavolin {
 

@@ -1,6 +1,6 @@
-#include "shell/scripted_console.hpp"
+#include "shell/console/scripted_console.hpp"
 
-#include "shell/utf8.hpp"
+#include "shell/console/utf8.hpp"
 
 namespace tavolin {
 

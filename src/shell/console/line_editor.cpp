@@ -1,6 +1,6 @@
-#include "shell/line_editor.hpp"
+#include "shell/console/line_editor.hpp"
 
-#include "shell/utf8.hpp"
+#include "shell/console/utf8.hpp"
 
 namespace tavolin {
 

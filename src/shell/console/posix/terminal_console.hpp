@@ -43,8 +43,6 @@
 // saved settings through static storage).
 #pragma once
 
-#include <unistd.h>
-
 #include <array>
 #include <chrono>
 #include <cstddef>
@@ -52,14 +50,16 @@
 #include <string>
 #include <string_view>
 
-#include "shell/console.hpp"
-#include "shell/key_decoder.hpp"
+#include "shell/console/console.hpp"
+#include "shell/console/system_console.hpp"
+#include "shell/console/key_decoder.hpp"
 
 namespace tavolin {
 
-class TerminalConsole final : public Console {
+class TerminalConsole final : public SystemConsole {
 public:
-    explicit TerminalConsole(int input_fd = STDIN_FILENO, int output_fd = STDOUT_FILENO);
+    // The descriptors default to the standard input and output.
+    explicit TerminalConsole(int input_fd = 0, int output_fd = 1);
     ~TerminalConsole() override;
 
     void write(std::string_view text) override;
@@ -71,10 +71,7 @@ public:
 
     // Writes out everything collected so far.
     void flush();
-    // Ends the line if the cursor is not at its start, so that whatever comes
-    // after the program (a message, the shell's prompt) starts on a row of its
-    // own.
-    void finish_line();
+    void finish_line() override;
 
     [[nodiscard]] bool input_is_terminal() const { return input_tty_; }
     [[nodiscard]] bool output_is_terminal() const { return output_tty_; }

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/key_decoder.hpp"
+#include "shell/console/key_decoder.hpp"
 
 namespace tavolin {
 

@@ -1,4 +1,4 @@
-#include "shell/line_file.hpp"
+#include "shell/platform/line_file.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>

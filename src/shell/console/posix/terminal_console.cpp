@@ -1,10 +1,11 @@
-#include "shell/terminal_console.hpp"
+#include "shell/console/posix/terminal_console.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,7 +14,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "shell/utf8.hpp"
+#include "shell/console/utf8.hpp"
 
 namespace tavolin {
 
@@ -337,6 +338,10 @@ void TerminalConsole::pause(std::chrono::milliseconds ms) {
 
 void TerminalConsole::finish_line() {
     if (column_ != 0 || wrapped_rows_ != 0) end_line();
+}
+
+std::unique_ptr<SystemConsole> make_system_console() {
+    return std::make_unique<TerminalConsole>(STDIN_FILENO, STDOUT_FILENO);
 }
 
 // The terminal's width, for following the cursor over wrapped rows; 80 when

@@ -1,11 +1,11 @@
-#include "shell/console.hpp"
+#include "shell/console/console.hpp"
 
 #include <algorithm>
 #include <cstdint>
 
 #include "shell/errors.hpp"
 #include "shell/format.hpp"
-#include "shell/line_editor.hpp"
+#include "shell/console/line_editor.hpp"
 #include "shell/whole_number.hpp"
 
 namespace tavolin {

@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
-#include "shell/console.hpp"
-#include "shell/key_decoder.hpp"
+#include "shell/console/console.hpp"
+#include "shell/console/key_decoder.hpp"
 
 namespace tavolin {
 
