@@ -1,55 +1,48 @@
 #include "support/temp_dir.hpp"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <system_error>
-#include <vector>
 
 namespace tavolin::test {
 
 TempDir::TempDir() {
-    std::string pattern = "/tmp/tavolin-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr) {
-        throw std::runtime_error(std::string("mkdtemp: ") + std::strerror(errno));
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = std::filesystem::temp_directory_path() / ("tavolin-" + std::to_string(seed()));
+        if (std::filesystem::create_directory(path_)) return;
     }
-    path_ = buffer.data();
+    throw std::runtime_error("no temporary folder");
 }
 
 TempDir::~TempDir() {
     std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempDir::file(std::string_view name) const { return path_ + "/" + std::string(name); }
-
 void TempDir::write(std::string_view name, std::string_view content) const {
-    std::ofstream out(file(name), std::ios::binary | std::ios::trunc);
+    std::ofstream out(path_ / name, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     if (!out) throw std::runtime_error("cannot write " + file(name));
 }
 
 std::string TempDir::read(std::string_view name) const {
-    std::ifstream in(file(name), std::ios::binary);
+    std::ifstream in(path_ / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-bool TempDir::exists(std::string_view name) const { return std::filesystem::exists(file(name)); }
-
-ChangeDir::ChangeDir(const std::string& path) : previous_(std::filesystem::current_path().string()) {
-    if (::chdir(path.c_str()) != 0) throw std::runtime_error("chdir " + path + ": " + std::strerror(errno));
+ChangeDir::ChangeDir(const std::string& path) : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
 }
 
 ChangeDir::~ChangeDir() {
-    if (::chdir(previous_.c_str()) != 0) std::abort();  // the rest of the tests would run in a removed folder
+    std::error_code error;
+    std::filesystem::current_path(previous_, error);
+    if (error) std::abort();  // the rest of the tests would run in a removed folder
 }
 
 }  // namespace tavolin::test

@@ -1,20 +1,9 @@
 // A fresh, empty folder for one test, removed with everything in it when the
-// object goes away.
-//
-//   TempDir dir;                      // /tmp/tavolin-XXXXXX, created now
-//   dir.path();                       // its absolute name
-//   dir.file("report.txt");           // dir.path() + "/report.txt"
-//   dir.write("a.tav", "t\r\n...");   // makes a file in it (bytes as given)
-//   dir.read("a.tav");                // a file's whole content ("" if absent)
-//   dir.exists("a.tav");
-//
-//   { ChangeDir cd(dir.path()); ... } // chdir into it, back on destruction
-//
-// The program names its files relative to the current folder, so a test that
-// runs it in-process chdirs into a TempDir with ChangeDir; a test of the real
-// binary passes dir.path() as PtyProcess::Options::cwd instead.
+// object goes away; ChangeDir makes a folder the current one for its life.
+// Platform-neutral (std::filesystem only).
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -27,17 +16,17 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    [[nodiscard]] const std::string& path() const { return path_; }
-    [[nodiscard]] std::string file(std::string_view name) const;
+    [[nodiscard]] std::string path() const { return path_.string(); }
+    [[nodiscard]] std::string file(std::string_view name) const { return (path_ / name).string(); }
+    // A file's whole content as bytes ("" if absent), and writing one.
     void write(std::string_view name, std::string_view content) const;
     [[nodiscard]] std::string read(std::string_view name) const;
-    [[nodiscard]] bool exists(std::string_view name) const;
+    [[nodiscard]] bool exists(std::string_view name) const { return std::filesystem::exists(path_ / name); }
 
 private:
-    std::string path_;
+    std::filesystem::path path_;
 };
 
-// Makes a folder the current one for its lifetime.
 class ChangeDir {
 public:
     explicit ChangeDir(const std::string& path);
@@ -46,7 +35,7 @@ public:
     ChangeDir& operator=(const ChangeDir&) = delete;
 
 private:
-    std::string previous_;
+    std::filesystem::path previous_;
 };
 
 }  // namespace tavolin::test

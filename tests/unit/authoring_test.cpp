@@ -1,0 +1,118 @@
+// Making a quiz: the whole question dialogue with the file it writes, the
+// prompts that shorten as the quiz grows, the number prompts with every
+// message, and the naming dialogue with its ways out.
+#include "authoring/file_naming.hpp"
+#include "authoring/question_dialogue.hpp"
+#include "resultlog/encodeon.hpp"
+#include "shell/chatter.hpp"
+#include "support/dialogue.hpp"
+
+namespace tavolin {
+namespace {
+
+using test::block;
+
+class Authoring : public test::Dialogue {
+protected:
+    std::string write_quiz() {
+        LineFile file = LineFile::create_or_fail("q.tav");
+        write_questions(con, st, file);
+        return dir.read("q.tav");
+    }
+};
+
+TEST_F(Authoring, WorkedExampleDialogueAndFile) {
+    con.lines({"T", "The sun rises in the east.", "t", "y", "m", "Which of these animals is a mammal?", "3", "Shark",
+               "Dolphin", "Trout", "2", "y", "F", "The capital of France is ____.", " Paris ", "N"});
+    st.REPORT_ON = 1;
+    EXPECT_EQ(write_quiz(),
+              "T\r\nThe sun rises in the east.\r\n2\r\nTrue\r\nFalse\r\n1\r\nm\r\nWhich of these animals is a mammal?\r\n"
+              "3\r\nShark\r\nDolphin\r\nTrout\r\n2\r\nF\r\nThe capital of France is ____.\r\n1\r\nParis\r\n1\r\nP");
+    EXPECT_EQ(shown(), block("authoring.txt", "worked example"));
+    EXPECT_EQ(st.REDUMBDANZ, 1);
+    EXPECT_EQ(st.X, 3);  // the answer loop leaves the shared counter at its last value
+}
+
+TEST_F(Authoring, PromptsShortenAfterTwoAndFiveQuestions) {
+    for (int q = 0; q < 7; ++q) con.lines({"f", "q", "a", q < 6 ? "y" : "n"});
+    write_quiz();
+    EXPECT_EQ(shown(), block("authoring.txt", "seven questions"));
+}
+
+TEST_F(Authoring, RejectedLettersRepeatThePromptSilently) {
+    con.lines({"x", "", "True", "  Q  ", "nope", "False", "N"});
+    EXPECT_EQ(write_quiz(), "T\r\n  Q  \r\n2\r\nTrue\r\nFalse\r\n2\r\nP");
+    const std::string kind = "\nWould you like a True/False, Multiple Choice, or Fill in the Blank question?\n"
+                             "(Type 'T' for True/False, 'M' for Multiple Choice, or 'F' for Fill in the Blank)\n> ";
+    const std::string start = kind + "x\n" + kind + "\n" + kind + "True\n";
+    EXPECT_EQ(con.text().substr(0, start.size()), start);
+    const std::string tf = "Is the answer to this question, 'True' or 'False'?\n('T' for TRUE and 'F' for False.)\n> ";
+    EXPECT_NE(con.text().find("\n" + tf + "nope\n" + tf + "False\n"), std::string::npos);
+}
+
+TEST_F(Authoring, OrdinalSuffixes) {
+    const std::vector<std::pair<int, const char*>> suffixes = {{0, "st "}, {1, "nd "}, {2, "rd "}, {3, "th "},
+                                                               {10, "th "}, {20, "th "}, {21, "th "}, {22, "th "}};
+    for (const auto& [p, suffix] : suffixes) EXPECT_EQ(ordinal_suffix(p), suffix) << p;
+    LineFile file = LineFile::create_or_fail("q.tav");
+    con.lines({"x", "y"});
+    WRITE_QUIZ_LOOP_QUES(con, file, 20, "question");
+    WRITE_QUIZ_LOOP_QUES(con, file, 22, "answer");
+    EXPECT_EQ(shown(), "{clear}\nWhat is the 21th question?\n> x\nWhat is the 23th answer?\n> y\n");
+}
+
+TEST_F(Authoring, NumberPromptsAndTheirMessages) {
+    con.lines({"0", "abc", "101", "-3", "68", "67", "", "", " 100"});
+    EXPECT_EQ(ANS_NUMBER(con), 68);
+    EXPECT_EQ(ANS_NUMBER(con), 67);
+    EXPECT_EQ(ANS_NUMBER(con), 100);
+    EXPECT_EQ(con.transcript(), block("authoring.txt", "answer counts"));
+    con.reset_output();
+    LineFile file = LineFile::create_or_fail("q.tav");
+    con.lines({"5", "0", "x", "-1", "4 more", "1", "2", "1"});
+    EXPECT_EQ(WHICH_CORRECT(con, file, 4, 4), 4);
+    EXPECT_EQ(WHICH_CORRECT(con, file, 4, 5), 1);
+    EXPECT_EQ(WHICH_CORRECT(con, file, 1, 1), 1);
+    EXPECT_EQ(con.transcript(), block("authoring.txt", "correct answers"));
+    EXPECT_EQ(dir.read("q.tav"), "4\r\n1\r\n1\r\n");
+}
+
+TEST_F(Authoring, NamingQuitOverwriteQuestionAndTheShortPrompt) {
+    dir.write("old.tav", "keep");
+    st.QUIT_PROCESS = 0;
+    con.lines({"Quit", "old.tav", "", "maybe", "no", "quit", "QUIT"});
+    EXPECT_FALSE(choose_new_quiz_file(con, st));
+    EXPECT_EQ(st.QUIT_PROCESS, 5);
+    st.QUIT_PROCESS = 0;
+    EXPECT_FALSE(choose_new_quiz_file(con, st));
+    st.QUIT_PROCESS = 0;
+    EXPECT_TRUE(choose_new_quiz_file(con, st));
+    EXPECT_EQ(st.QUIT_KNOWN, 2);
+    EXPECT_EQ(con.transcript(), block("authoring.txt", "naming"));
+    EXPECT_EQ(dir.read("old.tav"), "keep");
+    EXPECT_TRUE(dir.exists("QUIT"));
+    EXPECT_FALSE(dir.exists(kLogFileName));
+}
+
+TEST_F(Authoring, OverwriteOnYesAndFallbackToTheDefaultWithOneLogLine) {
+    dir.write("old.tav", "old");
+    st.QUIT_PROCESS = 0;
+    dir.write(kLogFileName, "");
+    con.lines({"old.tav", "yes please", "no/such/folder.tav"});
+    auto made = choose_new_quiz_file(con, st);
+    ASSERT_TRUE(made);
+    made->write_line("x");
+    EXPECT_EQ(dir.read("old.tav"), "x\r\n");
+    con.reset_output();
+    dir.write("tavtest1.tav", "old");
+    ASSERT_TRUE(choose_new_quiz_file(con, st));
+    EXPECT_EQ(con.transcript(), block("authoring.txt", "fallback"));
+    EXPECT_EQ(dir.read("tavtest1.tav"), "");
+    const std::string log = dir.read(kLogFileName);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+    EXPECT_NE(log.find(" old.tav\r\n"), std::string::npos);
+    EXPECT_EQ(log.substr(log.size() - 15), " tavtest1.tav\r\n");
+}
+
+}  // namespace
+}  // namespace tavolin
