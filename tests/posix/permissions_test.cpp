@@ -1,6 +1,6 @@
 // What depends on file permissions, seen by an ordinary user: the tests run
-// as root, whom permission bits do not stop, so each case runs in a child
-// that has dropped to the user and group nobody.
+// as root, whom permission bits do not stop, so the case runs in a child that
+// has dropped to the user and group nobody.
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 
 #include "authoring/file_naming.hpp"
@@ -22,47 +21,43 @@
 namespace tavolin {
 namespace {
 
-// Runs body as nobody in a folder everyone may write; its result is the
-// child's exit status (0 for success).
-int as_nobody(const std::function<int()>& body) {
+// The child's answer: 0 when a file that exists but cannot be read is still
+// asked about before it would be emptied, cannot be taken as a quiz, and is
+// left whole.
+int unreadable_file_case() {
+    if (!(std::ofstream("secret.tav") << "keep") || ::chmod("secret.tav", 0200) != 0) return 10;
+    if (quiz_file_exists("secret.tav") != 0) return 11;
+    ScriptedConsole con;
+    RunState st;
+    st.QUIT_PROCESS = 0;
+    con.lines({"secret.tav", "n", "Quit", "secret.tav", "Quit"});
+    if (choose_new_quiz_file(con, st)) return 12;
+    if (con.text().find("The file name that you specified already exists.\n") == std::string::npos) return 13;
+    if (choose_quiz_file(con, st)) return 14;
+    if (con.text().find("That file does not exist!\n") == std::string::npos) return 15;
+    ::chmod("secret.tav", 0600);
+    std::string kept;
+    return std::getline(std::ifstream("secret.tav"), kept) && kept == "keep" ? 0 : 16;
+}
+
+TEST(Permissions, AnUnreadableFileIsAskedAboutAndCannotBeTaken) {
     test::TempDir dir;
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        int status = 100;
+        const bool nobody = ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+                            ::getuid() == 65534 && ::chdir(dir.path().c_str()) == 0;
+        int answer = 100;
         try {
-            if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 && ::getuid() == 65534 &&
-                ::chdir(dir.path().c_str()) == 0) {
-                status = body();
-            }
-        } catch (...) {
+            if (nobody) answer = unreadable_file_case();
+        } catch (...) {  // nothing may unwind into the test runner of the child
         }
-        ::_exit(status);
+        ::_exit(answer);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
-}
-
-// A file that exists but cannot be read is still asked about before it is
-// emptied; taken as a quiz, it cannot be opened.
-TEST(Permissions, AnUnreadableFileIsAskedAboutAndCannotBeTaken) {
-    EXPECT_EQ(as_nobody([] {
-                  if (!(std::ofstream("secret.tav") << "keep") || ::chmod("secret.tav", 0200) != 0) return 10;
-                  if (quiz_file_exists("secret.tav") != 0) return 11;
-                  ScriptedConsole con;
-                  RunState st;
-                  st.QUIT_PROCESS = 0;
-                  con.lines({"secret.tav", "n", "Quit", "secret.tav", "Quit"});
-                  if (choose_new_quiz_file(con, st)) return 12;
-                  if (con.text().find("The file name that you specified already exists.\n") == std::string::npos) return 13;
-                  if (choose_quiz_file(con, st)) return 14;
-                  if (con.text().find("That file does not exist!\n") == std::string::npos) return 15;
-                  ::chmod("secret.tav", 0600);
-                  std::string kept;
-                  return std::getline(std::ifstream("secret.tav"), kept) && kept == "keep" ? 0 : 16;
-              }),
-              0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace

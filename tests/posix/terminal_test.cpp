@@ -1,7 +1,6 @@
 // The terminal console on a pseudo-terminal made by the test: raw mode and
 // the exact settings given back, the escape sequences of every console
-// operation, keys typed before the start and during a pause, the key wait's
-// pending key, and the signals that end or stop the program.
+// operation, and the signals that end or stop the program.
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -42,31 +41,6 @@ TEST(TerminalConsole, RawModeEscapeSequencesAndTheExactSettingsAfter) {
     test::expect_same_settings(pty.before(), pty.now());
     pty.collect(100ms);
     EXPECT_EQ(pty.output(), "\x1b[97mx\x1b[94mx\x1b[31mx\x1b[93mx\x1b[91mx\x1b[?25l\x1b[H\x1b[2J\x1b[?25ha\r\n\x1b[0m\x1b[?25h");
-}
-
-TEST(TerminalConsole, KeysTypedBeforeTheStartAndDuringAPauseAreKept) {
-    Pty pty;
-    pty.send("early\r");  // still in cooked mode
-    TerminalConsole con(pty.slave(), pty.slave());
-    con.write("> ");
-    pty.send("a");
-    std::thread user([&] {
-        std::this_thread::sleep_for(20ms);
-        pty.send("b\r1");
-    });
-    con.pause(100ms);
-    user.join();
-    EXPECT_EQ(con.read_line(), "early");
-    EXPECT_EQ(con.read_line(), "ab");
-    con.wait_key();  // the "1" ends the wait and starts the next line
-    pty.send("2\r");
-    EXPECT_EQ(con.read_line(), "12");
-    pty.send("\x1b[3~");
-    con.wait_key();
-    pty.send("3\r");
-    EXPECT_EQ(con.read_line(), "3");  // Delete ends the wait and types nothing
-    con.flush();
-    EXPECT_TRUE(pty.wait_for("> early\r\nab\r\n12\r\n3\r\n")) << pty.output();
 }
 
 // A child reading a line with the cursor hidden and a colour set.

@@ -1,5 +1,6 @@
-// Expected texts kept in hand-written files under tests/data, and the form
-// in which a scripted console's transcript is compared with them.
+// Expected texts kept in hand-written files under tests/data, the form in
+// which a scripted console's transcript is compared with them, and the
+// fixture of the dialogue tests.
 //
 // A data file holds blocks, each opened by a line "=== name"; a block's text
 // is every line up to the next opening line, without the last line end (an
@@ -8,14 +9,20 @@
 // "#" are notes.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <memory>
 #include <deque>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "shell/console/scripted_console.hpp"
 #include "shell/platform/platform.hpp"
+#include "shell/run_state.hpp"
+#include "support/temp_dir.hpp"
 
 namespace tavolin::test {
 
@@ -41,6 +48,26 @@ public:
         draws.pop_front();
         return d;
     }
+};
+
+// The fixture of the dialogue tests: a fresh current folder, a scripted
+// console, the run state with a fixed clock and scripted draws.
+class Dialogue : public ::testing::Test {
+protected:
+    Dialogue() {
+        auto r = std::make_unique<ScriptedRandom>();
+        random = r.get();
+        st.platform.random = std::move(r);
+        st.platform.tick_ms = [] { return 1000U; };
+        st.platform.local_time = [] { return LocalTime{2024, 3, 15, 13, 47, 29}; };
+    }
+    [[nodiscard]] std::string shown() const { return render(con.transcript()); }
+
+    TempDir dir;
+    ChangeDir cd{dir.path()};
+    ScriptedConsole con;
+    RunState st;
+    ScriptedRandom* random = nullptr;
 };
 
 }  // namespace tavolin::test

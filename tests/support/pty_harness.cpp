@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -27,11 +28,8 @@ using Clock = std::chrono::steady_clock;
 std::vector<std::string> program_command() {
     std::vector<std::string> words;
     const char* wrapper = std::getenv("TAVOLIN_WRAPPER");
-    for (std::string_view w = wrapper != nullptr ? wrapper : ""; !w.empty();) {
-        const std::size_t end = std::min(w.find(' '), w.size());
-        if (end > 0) words.emplace_back(w.substr(0, end));
-        w.remove_prefix(std::min(end + 1, w.size()));
-    }
+    std::istringstream split(wrapper != nullptr ? wrapper : "");
+    for (std::string w; split >> w;) words.push_back(w);
     words.emplace_back(TAVOLIN_BINARY);
     return words;
 }

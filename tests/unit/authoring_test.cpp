@@ -5,7 +5,7 @@
 #include "authoring/question_dialogue.hpp"
 #include "resultlog/encodeon.hpp"
 #include "shell/chatter.hpp"
-#include "support/dialogue.hpp"
+#include "support/expected.hpp"
 
 namespace tavolin {
 namespace {
@@ -51,9 +51,6 @@ TEST_F(Authoring, RejectedLettersRepeatThePromptSilently) {
 }
 
 TEST_F(Authoring, OrdinalSuffixes) {
-    const std::vector<std::pair<int, const char*>> suffixes = {{0, "st "}, {1, "nd "}, {2, "rd "}, {3, "th "},
-                                                               {10, "th "}, {20, "th "}, {21, "th "}, {22, "th "}};
-    for (const auto& [p, suffix] : suffixes) EXPECT_EQ(ordinal_suffix(p), suffix) << p;
     LineFile file = LineFile::create_or_fail("q.tav");
     con.lines({"x", "y"});
     WRITE_QUIZ_LOOP_QUES(con, file, 20, "question");

@@ -1,14 +1,13 @@
 // The console services every dialogue reads with, through the scripted
 // console: keys decoded and edited into lines with their echo, the reads of a
 // character and a whole number, the key wait and its pending key, and the
-// decoder's timing of a lone Escape against a sequence sent in pieces.
+// end of the input during the key wait.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "shell/console/key_decoder.hpp"
 #include "shell/console/scripted_console.hpp"
 #include "shell/errors.hpp"
 
@@ -41,17 +40,6 @@ TEST(LineInput, EditingKeysAndTheirEcho) {
     EXPECT_EQ(con.read_line(), std::string(254, 'k'));
     con.line(std::string(253, 'k') + "\xc3\xa9" "z");
     EXPECT_EQ(con.read_line(), std::string(253, 'k') + "z");  // the limit never splits a character
-}
-
-TEST(LineInput, EndOfInput) {
-    ScriptedConsole con;
-    con.type("ab\x04\r\x04");
-    EXPECT_EQ(con.read_line(), "ab");
-    EXPECT_THROW(con.read_line(), EndOfInput);
-    ScriptedConsole half;
-    half.type("abc");
-    EXPECT_EQ(half.read_line(), "abc");
-    EXPECT_THROW(half.read_line(), EndOfInput);
 }
 
 TEST(Reads, CharacterAndWholeNumber) {
@@ -91,22 +79,6 @@ TEST(Reads, TheKeyWaitKeepsItsKeyForTheNextLine) {
     EXPECT_EQ(con.read_line(), "ab");
     ScriptedConsole none;
     EXPECT_THROW(none.wait_key(), EndOfInput);
-}
-
-TEST(KeyDecoder, LoneEscapeOnlyAfterItsTimeout) {
-    KeyDecoder d;
-    d.feed(0x1b, 1000);
-    EXPECT_FALSE(d.take());
-    ASSERT_TRUE(d.deadline());
-    EXPECT_EQ(*d.deadline(), 1000 + KeyDecoder::kEscTimeoutMs);
-    d.expire(1000 + KeyDecoder::kEscTimeoutMs - 1);
-    EXPECT_FALSE(d.take());
-    d.expire(1000 + KeyDecoder::kEscTimeoutMs);
-    EXPECT_EQ(d.take()->kind, Key::Kind::Escape);
-    // An arrow whose bytes come apart within the timeout is one ignored key.
-    for (const char c : std::string("\x1b[A")) d.feed(static_cast<unsigned char>(c), 2000 + 40 * (c == 'A'));
-    EXPECT_EQ(d.take()->kind, Key::Kind::Ignored);
-    EXPECT_FALSE(d.take());
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "authoring/quiz_reader.hpp"
 #include "resultlog/encodeon.hpp"
 #include "shell/errors.hpp"
-#include "support/dialogue.hpp"
+#include "support/expected.hpp"
 #include "taking/presentation.hpp"
 #include "taking/selection.hpp"
 #include "taking/take_quiz.hpp"
