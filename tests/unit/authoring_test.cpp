@@ -33,8 +33,9 @@ TEST_F(Authoring, WorkedExampleDialogueAndFile) {
     EXPECT_EQ(st.X, 3);  // the answer loop leaves the shared counter at its last value
 }
 
-TEST_F(Authoring, PromptsShortenAfterTwoAndFiveQuestions) {
-    for (int q = 0; q < 7; ++q) con.lines({"f", "q", "a", q < 6 ? "y" : "n"});
+TEST_F(Authoring, PromptsShortenAfterTwoFourAndFiveQuestions) {
+    for (int q = 0; q < 5; ++q) con.lines({"t", "q", "t", "y"});
+    con.lines({"f", "q", "a", "y", "f", "q", "a", "n"});
     write_quiz();
     EXPECT_EQ(shown(), block("authoring.txt", "seven questions"));
 }

@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "shell/console/key_decoder.hpp"
 #include "shell/console/scripted_console.hpp"
 #include "shell/errors.hpp"
 
@@ -79,6 +80,21 @@ TEST(Reads, TheKeyWaitKeepsItsKeyForTheNextLine) {
     EXPECT_EQ(con.read_line(), "ab");
     ScriptedConsole none;
     EXPECT_THROW(none.wait_key(), EndOfInput);
+}
+
+// A sequence whose bytes come apart is one key only within the decoder's
+// 50 ms; a lone Escape is taken when they have passed.
+TEST(KeyDecoder, LoneEscapeAfterFiftyMilliseconds) {
+    KeyDecoder d;
+    d.feed(0x1b, 1000);
+    d.expire(1049);
+    EXPECT_FALSE(d.take());
+    d.feed('[', 1049);
+    d.feed('A', 1098);
+    EXPECT_EQ(d.take()->kind, Key::Kind::Ignored);
+    d.feed(0x1b, 2000);
+    d.expire(2050);
+    EXPECT_EQ(d.take()->kind, Key::Kind::Escape);
 }
 
 }  // namespace

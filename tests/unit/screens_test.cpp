@@ -53,7 +53,8 @@ TEST_F(Screens, MenuBoxInBothFormsAndInvalidAnswers) {
     }
 }
 
-// Report mode from the menu: the hint, two reported quizzes (the second
+// Report mode from the menu: the hint, a quiz file without questions, two
+// reported quizzes (the second
 // started by a key pressed at the key wait), the three-option menu, the
 // closing lines of the screen and the report file whole.
 TEST_F(Screens, ReportModeRunToTheClosingLines) {
@@ -61,8 +62,9 @@ TEST_F(Screens, ReportModeRunToTheClosingLines) {
     dir.write("one.tav", quiz);
     dir.write("two q.tav", quiz);
     dir.write("report.txt", "an older report");
+    dir.write("empty.tav", "P");  // gives no question: nothing is graded, reported or counted
     random->draws = {1, 1};
-    con.lines({"3", "one.tav", "1"});
+    con.lines({"3", "empty.tav", "3", "one.tav", "1"});
     con.type("2");
     con.lines({"", "two q.tav", "1"});
     con.type("\x1b[3~");

@@ -73,22 +73,21 @@ TEST_F(Taking, AKindLineOfNoKindClosesTheProgramAfterItsPause) {
     EXPECT_EQ(t.substr(t.find("{clear}")), "{clear}Program has violated continue prerogative and must close!\n{pause 3000}");
 }
 
-// The shown number of the correct answer for every order of three answers.
+// The shown number of the correct answer for every order of three answers,
+// of either kind (three answers are shuffled even for true/false).
 TEST_F(Taking, CorrectAnswerIsFollowedThroughEveryShuffle) {
     const std::vector<std::string> answers = {"aaaaa", "bbbbb", "ccccc"};
-    for (std::int16_t correct = 1; correct <= 3; ++correct) {
-        for (std::uint32_t first = 1; first <= 3; ++first) {
-            for (std::uint32_t second = 1; second <= 2; ++second) {
-                con.reset_output();
-                random->draws = {first, second, 1};
-                std::vector<std::string> pool = answers;
-                const std::int16_t shown_as = ANSWERS_READ(con, st.platform, pool, correct, QuestionKind::kMultipleChoice);
-                const std::string text = con.text();
-                const std::size_t at = text.find(std::to_string(shown_as) + ") ");
-                ASSERT_NE(at, std::string::npos);
-                EXPECT_EQ(text.substr(at + 3, 5), answers[static_cast<std::size_t>(correct - 1)]) << text;
-            }
-        }
+    for (int run = 0; run < 36; ++run) {
+        const QuestionKind kind = run < 18 ? QuestionKind::kMultipleChoice : QuestionKind::kTrueFalse;
+        const auto correct = static_cast<std::int16_t>(run % 3 + 1);
+        con.reset_output();
+        random->draws = {static_cast<std::uint32_t>(run / 3 % 3 + 1), static_cast<std::uint32_t>(run / 9 % 2 + 1), 1};
+        std::vector<std::string> pool = answers;
+        const std::int16_t shown_as = ANSWERS_READ(con, st.platform, pool, correct, kind);
+        const std::size_t at = con.text().find(std::to_string(shown_as) + ") ");
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_EQ(con.text().substr(at + 3, 5), answers[static_cast<std::size_t>(correct - 1)]) << con.text();
+        EXPECT_TRUE(random->draws.empty());
     }
 }
 
