@@ -95,7 +95,6 @@ TEST_F(Program, TypeaheadThroughAPauseEndsTheKeyWaitAndStartsTheNextAnswer) {
 
 TEST_F(Program, WholeRunInReportMode) {
     dir.write("q.tav", kQuiz);
-    dir.write("Encrypted_file.csf", "");
     start();
     expect(kMenu);
     pty->send("3\r");
@@ -118,8 +117,6 @@ TEST_F(Program, WholeRunInReportMode) {
     EXPECT_NE(dir.read("report.txt").find(" \r\nOn Quiz 1 using file, 'q.tav' you missed 0\r\nout of 1, your score was "
                                           "100.00%.\r\n \r\nThank you for using Tavolin!!\r\n"),
               std::string::npos);
-    const std::string log = dir.read("Encrypted_file.csf");
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
 }
 
 // ---- files that cannot be written ----

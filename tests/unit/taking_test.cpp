@@ -4,12 +4,15 @@
 // shuffle; the quiz-file prompts and the ways loading turns a file away.
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "authoring/question_dialogue.hpp"
 #include "authoring/quiz_reader.hpp"
 #include "resultlog/encodeon.hpp"
 #include "shell/errors.hpp"
 #include "support/expected.hpp"
+#include "taking/checking.hpp"
 #include "taking/presentation.hpp"
 #include "taking/selection.hpp"
 #include "taking/take_quiz.hpp"
@@ -88,6 +91,22 @@ TEST_F(Taking, CorrectAnswerIsFollowedThroughEveryShuffle) {
         ASSERT_NE(at, std::string::npos);
         EXPECT_EQ(con.text().substr(at + 3, 5), answers[static_cast<std::size_t>(correct - 1)]) << con.text();
         EXPECT_TRUE(random->draws.empty());
+    }
+}
+
+// Blanks, tabs and line ends around a fill-in answer go on both sides: from
+// the stored answer when it is written, from the typed one when it is judged.
+TEST(FillIn, TrimmingAndTheExactComparison) {
+    EXPECT_EQ(trim_fill_in_answer(" \t\r\nNew  York\t \n"), "New  York");
+    const std::vector<std::tuple<const char*, const char*, int>> cases = {
+        {"Paris", " \tParis\t ", 1}, {"Paris", "paris", 2}, {"New  York", "New York", 2}, {"", " \t ", 1}, {"\tx", "x", 2}};
+    for (const auto& [stored, typed, user] : cases) {
+        RunState st;
+        st.FILLINBLANK1 = stored;
+        st.FILLINBLANK2 = typed;
+        compare_fill_in(st);
+        EXPECT_EQ(st.USER_CHOICE, user) << typed;
+        EXPECT_EQ(st.CORRECT_CHOICE, 1);
     }
 }
 
