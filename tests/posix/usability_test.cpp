@@ -49,8 +49,8 @@ TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
 
     // At a prompt, with text typed: the prompt and the text come back on the
     // cursor's row, and the typed text is still the answer's start.
-    sh.send("hel");
-    ASSERT_TRUE(sh.wait_for("hel"));
+    sh.send("helo\x7f");  // an erased character is gone from the row
+    ASSERT_TRUE(sh.wait_for("\x1b[K"));
     stop_and_fg(sh);
     ASSERT_TRUE(sh.wait_for(std::string(kMenu) + "hel"));
     ScreenModel screen(24, 80);
