@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "shell/console/console.hpp"
+#include "shell/platform/files.hpp"
 #include "shell/run_state.hpp"
 
 namespace tavolin {
@@ -40,12 +41,6 @@ public:
     // and devices or pipes (which could block the program or never end).
     static std::optional<QuizFile> open(const std::string& name);
 
-    QuizFile(QuizFile&& other) noexcept;
-    QuizFile& operator=(QuizFile&& other) noexcept;
-    QuizFile(const QuizFile&) = delete;
-    QuizFile& operator=(const QuizFile&) = delete;
-    ~QuizFile();
-
     // True when no byte is left before the end of the file (or a byte 26).
     [[nodiscard]] bool at_end();
     // Reads the next line into `out` without its line end, keeping its first
@@ -62,10 +57,10 @@ public:
     [[nodiscard]] bool failed() const { return failed_; }
 
 private:
-    explicit QuizFile(int fd);
+    explicit QuizFile(File file);
     bool fill();
 
-    int fd_ = -1;
+    std::optional<File> file_;
     std::unique_ptr<char[]> buffer_;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
@@ -112,11 +107,16 @@ std::int16_t READ_KINDS(Console& con, std::optional<QuizFile>& YOURQUIZ);
 // LOOP3RAN to the count and LOOP4RAN to 0.
 //
 // Returns false when a record breaks the layout: an answer count that is not
-// a whole number from 1 to 100, a fill-in record ("f") whose count is not 1, a
-// multiple-choice or true/false record whose correct-answer line is not a
-// whole number from 1 to its count, or a file that ends inside a record. A
-// file that ends right after a record's last line (no end marker) is sound.
-// A broken file leaves the count (TEMP, LOOP3RAN, LOOP1RAN) at 0.
+// a whole number from 1 to 100, a fill-in record ("f") whose count is not 1,
+// or a multiple-choice or true/false record whose correct-answer line is not
+// a whole number from 1 to its count. A file that ends right after a record's
+// last line (no end marker) is sound. A file that ends inside its last record
+// (a dialogue broken off while the quiz was made), wherever the cut falls,
+// from a kind line alone to a missing correct-answer line, gives the complete
+// records before it and sets CUTSHORTCODE to 1; with no complete record
+// before the cut it is broken, except that a kind line alone gives a quiz of
+// no questions, as an end marker alone does. A broken file leaves the count
+// (TEMP, LOOP3RAN, LOOP1RAN) at 0.
 bool count_pass(QuizFile& YOURQUIZ, RunState& st);
 
 // Reads from the start of a file opened afresh down to line `line`, which

@@ -1,6 +1,6 @@
 // The real program on a pseudo-terminal, typed at as a user would: editing at
-// the menu, typeahead through a pause and the key wait's pending key, every
-// way out giving the terminal back, one whole run in report mode, and the
+// the menu, typeahead through a pause and the key wait's pending key, Ctrl-C
+// and Ctrl-D giving the terminal back, one whole run in report mode, and the
 // files that cannot be written.
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -69,13 +69,6 @@ TEST_F(Program, EditingAtTheMenuAndTheEndOfInput) {
     expect_given_back();
     const std::string after = pty->output().substr(pty->output().find(kMenu));
     EXPECT_EQ(after.find('^'), std::string::npos) << "the terminal echoed by itself";
-}
-
-TEST_F(Program, AHangUpEndsTheProgram) {
-    start();
-    expect(kMenu);
-    pty->hang_up();
-    EXPECT_TRUE(test::wait_child(*pty, pid).has_value()) << "a hang-up ends the program";
 }
 
 TEST_F(Program, TypeaheadThroughAPauseEndsTheKeyWaitAndStartsTheNextAnswer) {

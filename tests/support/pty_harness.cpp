@@ -25,6 +25,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+}  // namespace
+
 std::vector<std::string> program_command() {
     std::vector<std::string> words;
     const char* wrapper = std::getenv("TAVOLIN_WRAPPER");
@@ -34,7 +36,40 @@ std::vector<std::string> program_command() {
     return words;
 }
 
-}  // namespace
+std::pair<std::string, std::size_t> cursor_row(std::string_view output, std::size_t cols) {
+    std::vector<std::string> rows(1);
+    std::size_t row = 0;
+    std::size_t col = 0;
+    for (std::size_t i = 0; i < output.size(); ++i) {
+        const char c = output[i];
+        if (c == '\x1b' && i + 1 < output.size() && output[i + 1] == '[') {
+            const std::size_t end = output.find_first_of("@ABCDEFGHJKSTfhlmnqrsu", i + 2);
+            const std::string_view params = output.substr(i + 2, end - i - 2);
+            const std::size_t n = params.empty() || params[0] == '?' ? 1 : std::stoul(std::string(params));
+            if (output[end] == 'K') rows[row].resize(std::min(rows[row].size(), col));
+            if (output[end] == 'G') col = n - 1;
+            if (output[end] == 'A') row -= std::min(row, n);
+            if (output[end] == 'H' || output[end] == 'J') {
+                rows.assign(1, "");
+                row = 0;
+                col = 0;
+            }
+            i = end;
+            continue;
+        }
+        if (c == '\r') col = 0;
+        if (c == '\b' && col > 0) --col;
+        if (c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && col == cols)) {
+            if (++row == rows.size()) rows.emplace_back();
+            if (c != '\n') col = 0;
+        }
+        if (static_cast<unsigned char>(c) >= 0x20) {
+            if (rows[row].size() <= col) rows[row].resize(col + 1, ' ');
+            rows[row][col++] = c;
+        }
+    }
+    return {rows[row], col};
+}
 
 std::chrono::milliseconds patience(std::chrono::milliseconds base) {
     const char* wrapper = std::getenv("TAVOLIN_WRAPPER");
@@ -106,7 +141,7 @@ void Pty::hang_up() {
 }
 
 pid_t Pty::start_program(const Options& options) {
-    std::vector<std::string> argv = program_command();
+    std::vector<std::string> argv = options.argv.empty() ? program_command() : options.argv;
     std::vector<char*> args;
     for (std::string& a : argv) args.push_back(a.data());
     args.push_back(nullptr);

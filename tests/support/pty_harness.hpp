@@ -16,6 +16,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tavolin::test {
 
@@ -44,9 +46,10 @@ public:
         std::string cwd;
         std::optional<long> file_size_limit;  // RLIMIT_FSIZE, with SIGXFSZ ignored
         bool as_nobody = false;               // user and group 65534
+        std::vector<std::string> argv;        // empty: program_command()
     };
-    // The real program (through TAVOLIN_WRAPPER if set) in a session of its
-    // own with this terminal as its controlling terminal.
+    // The real program (through TAVOLIN_WRAPPER if set), or the command given,
+    // in a session of its own with this terminal as its controlling terminal.
     pid_t start_program(const Options& options);
     // A child of the test in a process group of its own on this terminal; its
     // exit status is what body returns.
@@ -64,6 +67,14 @@ private:
 // terminal meanwhile; nothing if the child has not changed state in time
 // (then it is killed).
 std::optional<int> wait_child(Pty& pty, pid_t pid, int flags = 0, std::chrono::milliseconds timeout = 20s);
+
+// The words of TAVOLIN_WRAPPER (a checker such as valgrind), then the program.
+std::vector<std::string> program_command();
+
+// The row the cursor stands on after the given output to a terminal of the
+// given width, and the cursor's column (0 for the first): text, CR, LF, BS and
+// the sequences the program moves and erases with (CSI K, G, A, H, J).
+std::pair<std::string, std::size_t> cursor_row(std::string_view output, std::size_t cols = 80);
 
 // A checker named in TAVOLIN_WRAPPER makes the program much slower.
 std::chrono::milliseconds patience(std::chrono::milliseconds base = 5s);

@@ -54,7 +54,8 @@ TEST_F(Files, CountAndIndex) {
     EXPECT_EQ(indexed("T\nQ\n2\nTrue\nFalse\n1\nf\nQ\n1\nx\n1\nP"), (std::vector<std::int32_t>{1, 7}));
     EXPECT_EQ(indexed("P"), std::vector<std::int32_t>{});
     EXPECT_EQ(indexed("m"), std::vector<std::int32_t>{});
-    EXPECT_EQ(indexed(example + "P\r\nm\r\n"), std::vector<std::int32_t>{-1});  // a record after the marker, cut short
+    EXPECT_EQ(indexed(example + "P\r\nm\r\n"), (std::vector<std::int32_t>{1, 7, 14}));  // a last record cut short
+    EXPECT_EQ(st.CUTSHORTCODE, 1);
     EXPECT_EQ(indexed("m\r\nQ\r\n101\r\n"), std::vector<std::int32_t>{-1});
     std::string many;
     for (int q = 0; q < 3000; ++q) many += "f\r\nQ\r\n1\r\nA\r\n1\r\n";
