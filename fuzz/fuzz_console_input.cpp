@@ -296,6 +296,10 @@ void read_through_console(const std::vector<Burst>& bursts, const std::vector<st
                     break;
                 }
                 default:
+                    // Ctrl-D only ends the key wait, where the editor takes it
+                    // for the end of the input: past the editor's last line
+                    // the two part ways, so the reading stops there.
+                    if (next == lines.size()) throw tavolin::EndOfInput();
                     con.wait_key();
                     take(con.read_line());
                     break;
@@ -478,7 +482,10 @@ void run_structured(const std::uint8_t* data, std::size_t size, bool wait_first)
     std::size_t next = 0;
     try {
         for (;;) {
-            if (wait_first) con.wait_key();
+            if (wait_first) {
+                if (next == expected.size()) break;  // as above: Ctrl-D only ends the wait
+                con.wait_key();
+            }
             const std::string line = con.read_line();
             check(next < expected.size(), "the console read a line after the last one");
             check(line == expected[next], "the console read another line than the editing rules give");
