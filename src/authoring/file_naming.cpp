@@ -1,15 +1,11 @@
 #include "authoring/file_naming.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstring>
 #include <limits>
 
 #include "resultlog/encodeon.hpp"
 #include "shell/errors.hpp"
+#include "shell/platform/files.hpp"
 
 namespace tavolin {
 
@@ -44,29 +40,13 @@ std::string NAME_OF_FILE(Console& con, std::int16_t MESSAGE_OPT) {
 
 std::int16_t quiz_file_exists(const std::string& name) {
     if (has_nul(name)) return EINVAL;
-    // Non-blocking, so that a named pipe without a writer does not hold the
-    // dialogue up; no controlling terminal is taken over by opening a device.
-    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd >= 0) {
-        struct stat info {};
-        const bool folder = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
-        ::close(fd);
-        return folder ? EISDIR : 0;
-    }
-    const int error = errno;
-    struct stat info {};
-    if (error == EACCES && ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) return 0;
-    return outcome_code(error);
+    const int error = existing_file_check(name);
+    return error == 0 ? 0 : outcome_code(error);
 }
 
 std::optional<LineFile> create_quiz_file(const std::string& name, std::int16_t& error) {
     if (has_nul(name)) {
         error = EINVAL;
-        return std::nullopt;
-    }
-    struct stat info {};
-    if (::stat(name.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) {
-        error = ENXIO;
         return std::nullopt;
     }
     int code = 0;
@@ -129,7 +109,7 @@ std::optional<LineFile> choose_new_quiz_file(Console& con, RunState& st) {
         // The one creation whose failure ends the run.
         std::int16_t error = 0;
         YOURQUIZ = create_quiz_file(std::string(kDefaultQuizName), error);
-        if (!YOURQUIZ) throw FatalIoError(std::string(kDefaultQuizName), std::strerror(error));
+        if (!YOURQUIZ) throw FatalIoError(std::string(kDefaultQuizName), error_text(error));
         st.LOOP_ENCODER = kEventMade;
         ENCODEON(con, st.platform, kDefaultQuizName, st.LOOP_ENCODER, 0, 0.0);
         st.NONDOUBLE = 1;

@@ -2,12 +2,7 @@
 
 #include "shell/whole_number.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 
@@ -23,76 +18,29 @@ constexpr char kEndOfFileByte = 26;
 
 std::optional<QuizFile> QuizFile::open(const std::string& name) {
     if (name.empty()) return std::nullopt;
-    // Opened without blocking, so that a pipe with no writer cannot hold the
-    // program up before it is seen not to be a plain file.
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return QuizFile(fd);
+    auto file = File::open_for_reading(name);
+    if (!file) return std::nullopt;
+    return QuizFile(std::move(*file));
 }
 
-QuizFile::QuizFile(int fd) : fd_(fd), buffer_(new char[kBufferSize]) {}
-
-QuizFile::QuizFile(QuizFile&& other) noexcept
-    : fd_(other.fd_),
-      buffer_(std::move(other.buffer_)),
-      pos_(other.pos_),
-      len_(other.len_),
-      eof_(other.eof_),
-      failed_(other.failed_),
-      lines_done_(other.lines_done_) {
-    other.fd_ = -1;
-    other.pos_ = other.len_ = 0;
-    other.eof_ = true;
-}
-
-QuizFile& QuizFile::operator=(QuizFile&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = other.fd_;
-        buffer_ = std::move(other.buffer_);
-        pos_ = other.pos_;
-        len_ = other.len_;
-        eof_ = other.eof_;
-        failed_ = other.failed_;
-        lines_done_ = other.lines_done_;
-        other.fd_ = -1;
-        other.pos_ = other.len_ = 0;
-        other.eof_ = true;
-    }
-    return *this;
-}
-
-QuizFile::~QuizFile() {
-    if (fd_ >= 0) ::close(fd_);
-}
+QuizFile::QuizFile(File file) : file_(std::move(file)), buffer_(new char[kBufferSize]) {}
 
 // Refills the buffer; false when no byte is left. A byte 26 cuts the buffer
 // there and ends the file, so no later read ever looks beyond it.
 bool QuizFile::fill() {
     pos_ = len_ = 0;
-    if (eof_ || fd_ < 0) return false;
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer_.get(), kBufferSize);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            failed_ = true;
-            eof_ = true;
-            return false;
-        }
-        if (n == 0) {
-            eof_ = true;
-            return false;
-        }
-        len_ = static_cast<std::size_t>(n);
-        break;
+    if (eof_ || !file_) return false;
+    const auto n = file_->read(buffer_.get(), kBufferSize);
+    if (!n) {
+        failed_ = true;
+        eof_ = true;
+        return false;
     }
+    if (*n == 0) {
+        eof_ = true;
+        return false;
+    }
+    len_ = *n;
     if (const void* stop = std::memchr(buffer_.get(), kEndOfFileByte, len_)) {
         len_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_.get());
         eof_ = true;

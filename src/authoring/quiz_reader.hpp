@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "shell/console/console.hpp"
+#include "shell/platform/files.hpp"
 #include "shell/run_state.hpp"
 
 namespace tavolin {
@@ -40,12 +41,6 @@ public:
     // and devices or pipes (which could block the program or never end).
     static std::optional<QuizFile> open(const std::string& name);
 
-    QuizFile(QuizFile&& other) noexcept;
-    QuizFile& operator=(QuizFile&& other) noexcept;
-    QuizFile(const QuizFile&) = delete;
-    QuizFile& operator=(const QuizFile&) = delete;
-    ~QuizFile();
-
     // True when no byte is left before the end of the file (or a byte 26).
     [[nodiscard]] bool at_end();
     // Reads the next line into `out` without its line end, keeping its first
@@ -62,10 +57,10 @@ public:
     [[nodiscard]] bool failed() const { return failed_; }
 
 private:
-    explicit QuizFile(int fd);
+    explicit QuizFile(File file);
     bool fill();
 
-    int fd_ = -1;
+    std::optional<File> file_;
     std::unique_ptr<char[]> buffer_;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;

@@ -7,22 +7,20 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "shell/platform/files.hpp"
 
 namespace tavolin {
 
 class LineFile {
 public:
-    // Creates the file, or empties it if it exists. On failure gives nothing
-    // and, if asked, the system's error number.
+    // A quiz file: creates the file, or empties it if it exists (anything but
+    // a named pipe). On failure gives nothing and, if asked, the error number.
     static std::optional<LineFile> create(const std::string& path, int* error = nullptr);
-    // The same, but a failure is an input/output error.
+    // The report: the same for a plain file or a new one only, and a failure
+    // is an input/output error.
     static LineFile create_or_fail(const std::string& path);
-
-    LineFile(LineFile&& other) noexcept;
-    LineFile& operator=(LineFile&& other) noexcept;
-    LineFile(const LineFile&) = delete;
-    LineFile& operator=(const LineFile&) = delete;
-    ~LineFile();
 
     // The text and CR LF.
     void write_line(std::string_view text);
@@ -34,9 +32,9 @@ public:
     [[nodiscard]] const std::string& path() const { return path_; }
 
 private:
-    LineFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    LineFile(File file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
 
-    int fd_ = -1;
+    std::optional<File> file_;
     std::string path_;
 };
 

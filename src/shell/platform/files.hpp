@@ -1,0 +1,90 @@
+// Files by name, in the few ways the program uses them: a quiz file or the
+// results log read from the start, a quiz file or the report created (or
+// emptied) and written line by line, and the results log added to. Failures
+// come back as system error numbers (<cerrno>), so that a message can name
+// the reason in the system's own words (std::strerror).
+//
+// Every way of opening is safe on whatever stands at the name: a named pipe
+// never holds the program up, a device is never taken for a quiz or a log,
+// and no file is ever created where the program only reads or adds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavolin {
+
+// The error number of something other than a plain file standing where only
+// a plain file will do (no system error number says so).
+inline constexpr int kNotPlainFile = -1;
+
+// The reason for an error number, in words: the system's own, or "Not a
+// regular file" for kNotPlainFile.
+std::string error_text(int error);
+
+// What the new-file check finds at a name: 0 when a file (or a device) of
+// that name exists and the user can be asked whether to overwrite it, even
+// one the user may not read; otherwise the error number that tells why the
+// name does not stand for such a file (ENOENT when nothing is there, EISDIR
+// for a folder, ...).
+int existing_file_check(const std::string& name);
+
+// How much a file made by File::create may replace.
+enum class CreateMode {
+    // A quiz file: anything but a named pipe (which would hold the dialogue
+    // up until some other program reads it); a device is written to as it is.
+    AnyButPipe,
+    // The report: only a plain file, or a new one; anything else is
+    // kNotPlainFile (a folder, EISDIR).
+    PlainOnly,
+};
+
+// What became of a line added whole to a file.
+enum class AppendResult {
+    Added,       // all of it is there
+    CutBack,     // the write failed or fell short, and the file is as it was
+    LeftBroken,  // the write failed and the file could not be cut back
+};
+
+class File {
+public:
+    // A plain file opened for reading from its start; nothing for a missing
+    // name, a folder, a pipe, a device or a file that cannot be read.
+    static std::optional<File> open_for_reading(const std::string& name);
+    // Creates the file, or empties it if it exists; nothing and the error
+    // number on failure.
+    static std::optional<File> create(const std::string& name, CreateMode mode, int& error);
+    // An existing file opened for adding at its end; never created.
+    static std::optional<File> open_for_adding(const std::string& name);
+
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    // Up to size bytes into data: how many came (0 at the end of the file),
+    // or nothing when reading failed.
+    std::optional<std::size_t> read(char* data, std::size_t size);
+    // All of the text; 0, or the error number of a failed write (a write
+    // beyond the file-size limit fails here instead of ending the program).
+    int write_all(std::string_view text);
+    // The text added at the end in one write; if that fails or falls short,
+    // the file is cut back to the size it had before.
+    AppendResult append_whole(std::string_view text);
+    // Closes the file: 0, or the error number of a failed close.
+    int close();
+
+private:
+    explicit File(std::intptr_t handle) : handle_(handle) {}
+    void release() noexcept;
+
+    // The platform's own handle of the open file; kNone when closed.
+    static constexpr std::intptr_t kNone = -1;
+    std::intptr_t handle_ = kNone;
+};
+
+}  // namespace tavolin
