@@ -85,7 +85,10 @@ constexpr UINT kControlCExit = 0xC000013AU;
 // console is given back and the process ends with the Ctrl-C status (Wine's
 // default action would end it with 0, as if the user had quit).
 BOOL WINAPI on_control(DWORD) {
-    saved.lock.lock();  // never released: the process is ending
+    // Taken and never released, as the process is ending; but a write held
+    // up for good (output paused by a selection in the window) must not keep
+    // the console from being given back.
+    for (int tries = 0; tries < 100 && !saved.lock.try_lock(); ++tries) Sleep(10);
     give_back_console();
     ExitProcess(kControlCExit);
 }
