@@ -49,15 +49,15 @@ constexpr int kAnswers = 100;
 // A console that shows nothing and answers every question with "1".
 class BenchConsole final : public Console {
 public:
-    void write(std::string_view text) override { written_ += text.size(); }
-    void set_colour(int) override {}
-    void clear_screen() override {}
     void hide_cursor() override {}
     void show_cursor() override {}
     void pause(std::chrono::milliseconds) override {}
     [[nodiscard]] std::size_t written() const { return written_; }
 
 protected:
+    void put_text(std::string_view text) override { written_ += text.size(); }
+    void put_colour(int) override {}
+    void put_clear() override {}
     Key read_key() override {
         enter_ = !enter_;
         return enter_ ? Key::character("1") : Key::of(Key::Kind::Enter);

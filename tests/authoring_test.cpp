@@ -410,7 +410,6 @@ TEST_F(Authoring, OverwriteQuestionTakesOnlyAYesOrNoFirstLetter) {
 }
 
 TEST_F(Authoring, UncreatableNameFallsBackToTheDefaultWithOneLogEntry) {
-    dir_.write(std::string(kDefaultQuizName), "an older default quiz, emptied without asking");
     script({"no_such_folder/q.tav"});
     add_one_question(con_);
     run();
@@ -435,7 +434,7 @@ TEST_F(Authoring, AFolderOrAnEmptyNameIsNotUsable) {
     EXPECT_EQ(dir_.read(std::string(kDefaultQuizName)), kOneQuestionFile);
 
     con_.reset_output();
-    script({""});
+    script({"", "y"});
     add_one_question(con_);
     run();
     EXPECT_TRUE(con_.transcript().starts_with(kNamePrompt + "\n" + kFallback)) << con_.transcript();

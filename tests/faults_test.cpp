@@ -335,8 +335,9 @@ std::vector<PromptCase> prompt_cases() {
         {"answer number", {{std::string(kMenuPrompt), "2\r"}, {std::string(kQuizPrompt), "quiz.tav\r"}},
          std::string(kAnswerPrompt)},
         {"key wait",
-         {{std::string(kMenuPrompt), "2\r"}, {std::string(kQuizPrompt), "quiz.tav\r"}, {std::string(kAnswerPrompt), "1\r"}},
-         std::string(kKeyWait)},
+         {{std::string(kMenuPrompt), "2\r"}, {std::string(kQuizPrompt), "quiz.tav\r"}, {std::string(kAnswerPrompt), "1\r"},
+          {std::string(kKeyWait), "\x04"}},  // Ctrl-D only ends the wait
+         std::string(kMenuPrompt)},
     };
 }
 
@@ -426,7 +427,7 @@ TEST_F(Faults, AQuizFileDeletedBetweenTwoQuestionsEndsTheQuizWithTheQuestionsAns
     expect(p, "Your grade on the quiz is ");
     expect(p, "100.00");
     expect(p, kKeyWait);
-    p.send("\x04");
+    p.send("\x04\x04");
     EXPECT_EQ(exit_code(p), 2);
     expect_given_back(p);
     EXPECT_FALSE(dir.exists("two.tav"));
@@ -455,7 +456,7 @@ TEST_F(Faults, AQuizFileRewrittenBetweenTwoQuestionsIsReadInItsNewState) {
     expect(p, "*incorrect!*");
     expect(p, "The correct answer was number 2.");
     ASSERT_TRUE(p.wait_for(kKeyWait, patience(15s)));  // after the 7 s pause of a wrong answer
-    p.send("\x04");
+    p.send("\x04\x04");
     EXPECT_EQ(exit_code(p, 20s), 2);
     expect_given_back(p);
     EXPECT_EQ(dir.read("two.tav"), rewritten);
@@ -476,7 +477,7 @@ TEST_F(Faults, AQuizFileBrokenBetweenTwoQuestionsEndsTheQuizWithItsMessage) {
     expect(p, "The quiz file has changed and is no longer properly formatted!");
     expect(p, "The quiz ends here.");
     expect(p, kKeyWait);
-    p.send("\x04");
+    p.send("\x04\x04");
     EXPECT_EQ(exit_code(p), 2);
     expect_given_back(p);
 }

@@ -212,8 +212,8 @@ TEST_F(QuizReaderTest, BrokenLayoutsAreRejected) {
 }
 
 TEST_F(QuizReaderTest, LineAfterEndMarkerStartsARecordThatEndsInside) {
-    EXPECT_FALSE(count(std::string(kExample) + "\r\n\r\n"));
-    EXPECT_FALSE(count(std::string(kExample) + "\r\nextra"));
+    EXPECT_TRUE(count(std::string(kExample) + "\r\n\r\n") && st_.TEMP == 3 && st_.CUTSHORTCODE == 1);
+    EXPECT_TRUE(count(std::string(kExample) + "\r\nextra") && st_.TEMP == 3 && st_.CUTSHORTCODE == 1);
 }
 
 TEST_F(QuizReaderTest, SoundOddities) {

@@ -104,7 +104,7 @@ TEST_F(SelectionTest, ANonQuizFileIsTurnedAway) {
 }
 
 TEST_F(SelectionTest, ABrokenLayoutIsTurnedAwayLikeAWrongFirstLine) {
-    dir_.write("q.tav", tf("first", 1) + "m\r\nQ\r\n3\r\na\r\nb\r\n");
+    dir_.write("q.tav", tf("first", 1) + "m\r\nQ\r\nthree\r\na\r\nb\r\n1\r\nP");
     con_.lines({"q.tav"});
     take_quiz(con_, st_);
     EXPECT_EQ(con_.screen(), kNotFormatted);

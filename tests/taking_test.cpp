@@ -477,7 +477,7 @@ TEST_F(TakingTest, EscapeSequencesInTheFileNeverReachTheTerminal) {
     EXPECT_EQ(raw.find('\t'), std::string::npos);
     const std::string safe = "?[2J?]0;owned?";
     EXPECT_NE(raw.find("Q" + safe + "\n\n"), std::string::npos);
-    EXPECT_NE(raw.find(entry(1, "A" + safe) + entry(2, "B?b") + entry(3, "C?c")), std::string::npos);
+    EXPECT_NE(raw.find(entry(1, "A" + safe) + entry(2, "B b") + entry(3, "C?c")), std::string::npos);
     EXPECT_NE(raw.find("The correct answer was ans" + safe + ".\n"), std::string::npos);
     EXPECT_NE(raw.find("Fill in the Blank: Question 2 out of 2\nF" + safe + "\n"), std::string::npos);
     // The file itself is unchanged, and the stored answer is judged as it is.

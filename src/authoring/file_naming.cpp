@@ -27,6 +27,16 @@ void count_quit(RunState& st) {
     if (st.QUIT_KNOWN < std::numeric_limits<std::int16_t>::max()) ++st.QUIT_KNOWN;
 }
 
+// The overwrite question, asked until its answer begins with y, Y, n or N;
+// true on a yes.
+bool overwrite_agreed(Console& con, RunState& st) {
+    do {
+        con.write("Are you sure you want to overwrite? Yes or No  > ");
+        st.CHOSEN_KIND_OF_QUIZ = con.read_char();
+    } while (std::string_view("yYnN").find(st.CHOSEN_KIND_OF_QUIZ) == std::string_view::npos);
+    return st.CHOSEN_KIND_OF_QUIZ == 'y' || st.CHOSEN_KIND_OF_QUIZ == 'Y';
+}
+
 }  // namespace
 
 std::string NAME_OF_FILE(Console& con, std::int16_t MESSAGE_OPT) {
@@ -61,51 +71,60 @@ std::optional<LineFile> choose_new_quiz_file(Console& con, RunState& st) {
     st.LEGIT_NAME = 0;
 
     st.NAMED_FILE = NAME_OF_FILE(con, st.QUIT_KNOWN);
-    if (is_quit(st.NAMED_FILE)) count_quit(st);
-    if (st.QUIT_PROCESS != 5) {
-        st.CHECK_VAL = quiz_file_exists(st.NAMED_FILE);
-        st.SKIP_CHECK = 0;
-    }
+    // Once round for every name typed; a no to emptying the default file
+    // brings a new name.
+    for (;;) {
+        if (is_quit(st.NAMED_FILE)) count_quit(st);
+        if (st.QUIT_PROCESS != 5) {
+            st.CHECK_VAL = quiz_file_exists(st.NAMED_FILE);
+            st.SKIP_CHECK = 0;
+        }
 
-    // The named file exists: overwrite it only on a yes, else ask for another
-    // name, which may exist as well.
-    bool overwrite_created = false;
-    while (st.CHECK_VAL == 0 && st.QUIT_PROCESS != 5) {
-        con.write_line("The file name that you specified already exists.");
-        do {
-            con.write("Are you sure you want to overwrite? Yes or No  > ");
-            st.CHOSEN_KIND_OF_QUIZ = con.read_char();
-        } while (std::string_view("yYnN").find(st.CHOSEN_KIND_OF_QUIZ) == std::string_view::npos);
-
-        if (st.CHOSEN_KIND_OF_QUIZ == 'y' || st.CHOSEN_KIND_OF_QUIZ == 'Y') {
-            std::int16_t error = 0;
-            YOURQUIZ = create_quiz_file(st.NAMED_FILE, error);
-            overwrite_created = YOURQUIZ.has_value();
-            st.CHECK_VAL = -1;
-            st.SKIP_CHECK = 1;
-        } else {
-            st.NAMED_FILE = NAME_OF_FILE(con, st.QUIT_KNOWN);
-            if (is_quit(st.NAMED_FILE)) {
-                count_quit(st);
+        // The named file exists: overwrite it only on a yes, else ask for
+        // another name, which may exist as well.
+        bool overwrite_created = false;
+        while (st.CHECK_VAL == 0 && st.QUIT_PROCESS != 5) {
+            con.write_line("The file name that you specified already exists.");
+            if (overwrite_agreed(con, st)) {
+                std::int16_t error = 0;
+                YOURQUIZ = create_quiz_file(st.NAMED_FILE, error);
+                overwrite_created = YOURQUIZ.has_value();
+                st.CHECK_VAL = -1;
+                st.SKIP_CHECK = 1;
             } else {
-                st.CHECK_VAL = quiz_file_exists(st.NAMED_FILE);
+                st.NAMED_FILE = NAME_OF_FILE(con, st.QUIT_KNOWN);
+                if (is_quit(st.NAMED_FILE)) {
+                    count_quit(st);
+                } else {
+                    st.CHECK_VAL = quiz_file_exists(st.NAMED_FILE);
+                }
             }
         }
-    }
 
-    if (st.SKIP_CHECK == 1 && st.CHECK_VAL == -1 && overwrite_created && st.QUIT_PROCESS != 5) {
-        st.CHECK_VAL = 0;
-        st.LEGIT_NAME = 1;
-    }
+        if (st.SKIP_CHECK == 1 && st.CHECK_VAL == -1 && overwrite_created && st.QUIT_PROCESS != 5) {
+            st.CHECK_VAL = 0;
+            st.LEGIT_NAME = 1;
+        }
 
-    // A name that did not exist, or a second try after a failed overwrite.
-    if (st.LEGIT_NAME == 0 && st.QUIT_PROCESS != 5) {
-        YOURQUIZ = create_quiz_file(st.NAMED_FILE, st.CHECK_VAL);
-    }
+        // A name that did not exist, or a second try after a failed overwrite.
+        if (st.LEGIT_NAME == 0 && st.QUIT_PROCESS != 5) {
+            YOURQUIZ = create_quiz_file(st.NAMED_FILE, st.CHECK_VAL);
+        }
 
-    if (st.CHECK_VAL != 0 && st.QUIT_PROCESS != 5) {
+        if (st.CHECK_VAL == 0 || st.QUIT_PROCESS == 5) break;
+
         con.write_line("It was determined that the file name that you entered was not useable.");
         con.write_line("The file, 'tavtest1.tav' will be used instead.");
+        // A default file that is already there is somebody's quiz: it is
+        // emptied only on a yes (unless that yes was just given for it).
+        const bool just_agreed = st.SKIP_CHECK == 1 && st.NAMED_FILE == kDefaultQuizName;
+        if (!just_agreed && quiz_file_exists(std::string(kDefaultQuizName)) == 0) {
+            con.write_line("The file, 'tavtest1.tav' already exists.");
+            if (!overwrite_agreed(con, st)) {
+                st.NAMED_FILE = NAME_OF_FILE(con, st.QUIT_KNOWN);
+                continue;
+            }
+        }
         // The one creation whose failure ends the run.
         std::int16_t error = 0;
         YOURQUIZ = create_quiz_file(std::string(kDefaultQuizName), error);
@@ -113,6 +132,7 @@ std::optional<LineFile> choose_new_quiz_file(Console& con, RunState& st) {
         st.LOOP_ENCODER = kEventMade;
         ENCODEON(con, st.platform, kDefaultQuizName, st.LOOP_ENCODER, 0, 0.0);
         st.NONDOUBLE = 1;
+        break;
     }
 
     if (st.QUIT_PROCESS == 5) return std::nullopt;

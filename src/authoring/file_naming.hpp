@@ -37,8 +37,10 @@ std::optional<LineFile> create_quiz_file(const std::string& name, std::int16_t& 
 
 // The whole naming dialogue. Gives the quiz file open for writing and empty,
 // with its results-log entry made; or nothing, with QUIT_PROCESS = 5, when
-// the user typed Quit. Failing to create the default file is an
-// input/output error.
+// the user typed Quit. A name that cannot be created falls back to the
+// default file; a default file that exists is emptied only after a yes to the
+// overwrite question, and a no asks for a new name. Failing to create the
+// default file is an input/output error.
 std::optional<LineFile> choose_new_quiz_file(Console& con, RunState& st);
 
 }  // namespace tavolin

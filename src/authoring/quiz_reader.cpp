@@ -191,7 +191,9 @@ bool count_pass(QuizFile& YOURQUIZ, RunState& st) {
     st.LOOP1RAN = 0;
     st.LOOP4RAN = 0;
     st.EXITMASSCODE = 0;
+    st.CUTSHORTCODE = 0;
     bool sound = true;
+    bool cut = false;  // the file ends inside the record being counted
     std::string line;
     line.reserve(kLineKeep + 1);
     YOURQUIZ.read_line(st.STRING1);
@@ -205,8 +207,11 @@ bool count_pass(QuizFile& YOURQUIZ, RunState& st) {
         st.NAME[static_cast<std::size_t>(st.LOOP1RAN)] = st.LOOPRAN;
         const QuestionKind kind = kind_of(lower_ascii(st.STRING1));
         std::optional<std::int16_t> n;
-        if (!YOURQUIZ.skip_line() || !YOURQUIZ.read_line(line) || !(n = answer_count(line)) ||
-            (kind == QuestionKind::kFillIn && *n != 1)) {
+        if (!YOURQUIZ.skip_line() || !YOURQUIZ.read_line(line)) {
+            cut = true;
+            break;
+        }
+        if (!(n = answer_count(line)) || (kind == QuestionKind::kFillIn && *n != 1)) {
             sound = false;
             break;
         }
@@ -214,7 +219,7 @@ bool count_pass(QuizFile& YOURQUIZ, RunState& st) {
         // The answers, then the correct-answer line, which is checked where
         // the kind gives it a meaning.
         if (YOURQUIZ.skip_lines(*n) != *n || !YOURQUIZ.read_line(line)) {
-            sound = false;
+            cut = true;
             break;
         }
         st.X = st.NUM1RAN;
@@ -225,6 +230,18 @@ bool count_pass(QuizFile& YOURQUIZ, RunState& st) {
         st.LOOPRAN += 3 + st.NUM1RAN;
         YOURQUIZ.read_line(st.STRING1);  // the next kind line, or the end marker
     }
+    if (cut) {
+        // The record the file ends in is left out; the complete ones before
+        // it are the quiz. With none before it, the file is refused.
+        st.LOOP1RAN -= 1;
+        sound = st.LOOP1RAN > 0;
+    } else if (sound && st.EXITMASSCODE == 0 && st.LOOP1RAN > 0 &&
+               kind_of(lower_ascii(st.STRING1)) != QuestionKind::kNone) {
+        // The last line is a kind line with nothing after it: a record cut
+        // off right after it was begun, not an end marker.
+        cut = true;
+    }
+    if (cut && sound) st.CUTSHORTCODE = 1;
     if (!sound) st.LOOP1RAN = 0;  // a broken file gives no questions
     st.TEMP = st.LOOP1RAN;
     st.LOOP3RAN = st.TEMP;

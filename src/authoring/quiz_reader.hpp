@@ -107,11 +107,16 @@ std::int16_t READ_KINDS(Console& con, std::optional<QuizFile>& YOURQUIZ);
 // LOOP3RAN to the count and LOOP4RAN to 0.
 //
 // Returns false when a record breaks the layout: an answer count that is not
-// a whole number from 1 to 100, a fill-in record ("f") whose count is not 1, a
-// multiple-choice or true/false record whose correct-answer line is not a
-// whole number from 1 to its count, or a file that ends inside a record. A
-// file that ends right after a record's last line (no end marker) is sound.
-// A broken file leaves the count (TEMP, LOOP3RAN, LOOP1RAN) at 0.
+// a whole number from 1 to 100, a fill-in record ("f") whose count is not 1,
+// or a multiple-choice or true/false record whose correct-answer line is not
+// a whole number from 1 to its count. A file that ends right after a record's
+// last line (no end marker) is sound. A file that ends inside its last record
+// (a dialogue broken off while the quiz was made), wherever the cut falls,
+// from a kind line alone to a missing correct-answer line, gives the complete
+// records before it and sets CUTSHORTCODE to 1; with no complete record
+// before the cut it is broken, except that a kind line alone gives a quiz of
+// no questions, as an end marker alone does. A broken file leaves the count
+// (TEMP, LOOP3RAN, LOOP1RAN) at 0.
 bool count_pass(QuizFile& YOURQUIZ, RunState& st);
 
 // Reads from the start of a file opened afresh down to line `line`, which

@@ -1,6 +1,7 @@
 #include "shell/main_loop.hpp"
 
 #include <cstdint>
+#include <optional>
 
 #include "authoring/make_quiz.hpp"
 #include "grading/grades.hpp"
@@ -14,6 +15,8 @@
 namespace tavolin {
 
 namespace {
+
+inline constexpr int kScreenColumns = 80;
 
 bool is_chatter(std::int16_t code) { return code >= menu_code::kGreeting && code <= menu_code::kHelp; }
 
@@ -69,17 +72,23 @@ void after_quiz(Console& con, RunState& st) {
     st.REDUMBDANZ = st.REPORT_ON;
 }
 
+// The report's closing lines (the average where there is one, the thanks),
+// once, when a result was reported in this run.
+void finish_report(RunState& st) {
+    if (st.REPORT_ON == 1 && st.REPORT_LOOP > 0 && st.REPORT) {
+        st.REPORT_AVE = st.REPORT_AVE / st.REPORT_LOOP;
+        REPORT_F_WRITE(*st.REPORT, st.REPORT_LOOP, st.REPORT_AVE);
+        st.REPORT->close();
+        st.REPORT.reset();
+    }
+}
+
 // The run's summary, the report's closing lines, the thanks and the countdown.
 void closing(Console& con, RunState& st) {
     con.clear_screen();
     if (st.MASTER_LOOP > 0) {
         st.GRADE_AVERAGED = GRADE_AVERAGE(st.MASTER_LOOP, st.MASTER_GRADE);
-        if (st.REPORT_ON == 1 && st.REPORT_LOOP > 0 && st.REPORT) {
-            st.REPORT_AVE = st.REPORT_AVE / st.REPORT_LOOP;
-            REPORT_F_WRITE(*st.REPORT, st.REPORT_LOOP, st.REPORT_AVE);
-            st.REPORT->close();
-            st.REPORT.reset();
-        }
+        finish_report(st);
         con.write(st.MASTER_LOOP == 1 ? "Your grade on the quiz that you took was "
                                       : "Your average grade on all of these quizzes was ");
         con.write_fixed2(st.GRADE_AVERAGED, 2);
@@ -105,11 +114,24 @@ void closing(Console& con, RunState& st) {
     con.end_line();
 }
 
-}  // namespace
+// Every frame is 79 columns and a line end, so a narrower window breaks them
+// all. Said once at the start, before the title screen; the key that goes on
+// is dropped, not kept for the menu's answer.
+void warn_if_narrow(Console& con) {
+    const std::optional<int> columns = con.width();
+    if (!columns || *columns >= kScreenColumns) return;
+    con.write("Widen this window to 80 columns (it has ");
+    con.write_int(*columns);
+    con.write_line("), then press a key.");
+    con.wait_key_dropped();
+    con.clear_screen();
+}
 
-int run_program(Console& con, RunState& st) {
+// The title screen, the menu loop and the closing sequence.
+int run_menu(Console& con, RunState& st) {
     con.set_colour(colour::kWhite);
     con.clear_screen();
+    warn_if_narrow(con);
     st.MENUD_CHOICE = MENU_CHOICE(con);
     st.QUIT_PROCESS = 5;
     st.MENUD_CHOICE = CALLD_MENU(con, st.REDUMBDANZ, st.QUIT_PROCESS);
@@ -135,6 +157,19 @@ int run_program(Console& con, RunState& st) {
     }
     closing(con, st);
     return kExitQuit;
+}
+
+}  // namespace
+
+int run_program(Console& con, RunState& st) {
+    try {
+        return run_menu(con, st);
+    } catch (const EndOfInput&) {
+        // The input is gone, but the run's results are not: the report gets
+        // the closing lines it would have had at a quit.
+        finish_report(st);
+        throw;
+    }
 }
 
 }  // namespace tavolin

@@ -73,6 +73,7 @@ struct RunState {
     std::int16_t LOOP4RAN = 0;
     std::int16_t TEMP = 0;
     std::int16_t EXITMASSCODE = 0;
+    std::int16_t CUTSHORTCODE = 0;  // 1: the file ends inside its last record, which is left out
     std::int32_t XT = 0;
     std::array<std::int32_t, MASS + 1> NAME{};  // question index, used from 1
     std::string STRING1;

@@ -98,6 +98,9 @@ bool load_quiz(Console& con, RunState& st, std::optional<QuizFile>& YOURQUIZ) {
         con.write_int(MASS);
         con.write_line(" questions will be given.");
     }
+    if (st.CUTSHORTCODE == 1 && st.TEMP > 0) {
+        con.write_line("Warning! The last question of this file was cut off and will be left out.");
+    }
     if (st.TEMP == 0) st.GO_ON = -1;
     return st.TEMP > 0;
 }

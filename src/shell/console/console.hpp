@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/console/key_decoder.hpp"
 
@@ -42,15 +43,21 @@ public:
     Console& operator=(const Console&) = delete;
     virtual ~Console() = default;
 
+    // ---- screen services (the backend does the work, see put_text) ----
+    // Text at the cursor in the current colour.
+    void write(std::string_view text);
+    void set_colour(int colour);
+    void clear_screen();
+
     // ---- primitives a backend supplies ----
-    virtual void write(std::string_view text) = 0;
-    virtual void set_colour(int colour) = 0;
-    virtual void clear_screen() = 0;
     virtual void hide_cursor() = 0;
     virtual void show_cursor() = 0;
     // Waits the full time without reading the keyboard; keys typed meanwhile
     // stay queued for the next read.
     virtual void pause(std::chrono::milliseconds ms) = 0;
+    // The width of the screen in columns, when there is a screen whose width
+    // can be asked (not when the output goes to a file or a pipe).
+    [[nodiscard]] virtual std::optional<int> width() const { return std::nullopt; }
 
     // ---- output services ----
     void end_line() { write("\n"); }
@@ -73,10 +80,28 @@ public:
     // ends at a blank, a tab or the line end; the rest of the line is dropped.
     NumberInput read_number();
     // Returns as soon as a key is pressed; the key is kept and becomes the
-    // first keystroke of the next line read.
+    // first keystroke of the next line read (all but Ctrl-D, which only ends
+    // the wait).
     void wait_key();
+    // Waits for a key and drops it: it does not reach the next line read.
+    void wait_key_dropped();
 
 protected:
+    // What stands on the current row since the last line end (prompt, echo
+    // of typed keys), in the pieces and colours it was written in, so that a
+    // backend can draw the row again (after the program was stopped and
+    // continued, say). A colour of -1 stands for none set yet.
+    struct RowPiece {
+        int colour = -1;
+        std::string text;
+    };
+    [[nodiscard]] const std::vector<RowPiece>& current_row() const { return row_; }
+
+    // The backend's side of write, set_colour and clear_screen.
+    virtual void put_text(std::string_view text) = 0;
+    virtual void put_colour(int colour) = 0;
+    virtual void put_clear() = 0;
+
     // The next decoded key; blocks until one comes. At the end of the input a
     // backend returns Key::Kind::EndOfFile, then goes on doing so.
     virtual Key read_key() = 0;
@@ -87,6 +112,11 @@ protected:
 
 private:
     Key next_key();
+    void note_row(std::string_view text);
+    void erase_row(std::size_t characters);
+
+    std::vector<RowPiece> row_;
+    int colour_ = -1;
 
     std::optional<Key> pending_;
 };

@@ -27,17 +27,17 @@ void ScriptedConsole::reset_output() {
     clears_ = 0;
 }
 
-void ScriptedConsole::write(std::string_view text) {
+void ScriptedConsole::put_text(std::string_view text) {
     transcript_ += text;
     text_ += text;
 }
 
-void ScriptedConsole::set_colour(int colour) {
+void ScriptedConsole::put_colour(int colour) {
     colour_ = colour;
     transcript_ += "{c" + std::to_string(colour) + "}";
 }
 
-void ScriptedConsole::clear_screen() {
+void ScriptedConsole::put_clear() {
     transcript_ += "{clear}";
     screen_start_ = text_.size();
     ++clears_;

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -47,14 +48,18 @@ public:
     // Forgets the output so far (the input stays).
     void reset_output();
 
-    void write(std::string_view text) override;
-    void set_colour(int colour) override;
-    void clear_screen() override;
+    // The screen width to report; none (like output to a file) unless set.
+    void set_width(std::optional<int> columns) { width_ = columns; }
+    [[nodiscard]] std::optional<int> width() const override { return width_; }
+
     void hide_cursor() override;
     void show_cursor() override;
     void pause(std::chrono::milliseconds ms) override;
 
 protected:
+    void put_text(std::string_view text) override;
+    void put_colour(int colour) override;
+    void put_clear() override;
     Key read_key() override;
     void erase_back(std::size_t columns) override;
     void note_key_wait() override;
@@ -71,6 +76,7 @@ private:
     int colour_ = -1;
     bool cursor_visible_ = true;
     int clears_ = 0;
+    std::optional<int> width_;
 };
 
 }  // namespace tavolin

@@ -52,6 +52,9 @@ struct Shared {
     volatile std::sig_atomic_t sgr = 0;            // colour code set last, 0 for none
     volatile std::sig_atomic_t cursor_hidden = 0;  // the program hid the cursor
     volatile std::sig_atomic_t resized = 0;        // SIGWINCH came
+    volatile std::sig_atomic_t stopped_ms = 0;     // time spent stopped by Ctrl-Z, in all
+    int wake_read = -1;                            // the pipe a continue is told through
+    int wake_write = -1;
     struct sigaction previous[NSIG];
     bool installed[NSIG];
 };
@@ -78,6 +81,22 @@ void write_all(int fd, const char* data, std::size_t size) {
 }
 
 void write_all(int fd, std::string_view text) { write_all(fd, text.data(), text.size()); }
+
+// Milliseconds on the monotonic clock, which the key decoder's timeouts and
+// the pauses use. Async-signal-safe.
+std::uint64_t now_ms() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+}
+
+// Tells the program that it was continued after a stop, so that it draws the
+// current row again. Async-signal-safe; a full pipe already tells it.
+void wake_up() {
+    if (shared.wake_write < 0) return;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(shared.wake_write, &byte, 1);
+}
 
 // The one way the terminal is given back, used by the destructor and by the
 // signal handlers alike: colour reset and cursor shown, original settings.
@@ -136,12 +155,15 @@ void on_fatal_signal(int sig) {
 // stopped; on continuing the program takes it again.
 void on_suspend(int) {
     const int saved_errno = errno;
+    const std::uint64_t stopped_at = now_ms();
     give_back_terminal();
     set_handler(SIGTSTP, SIG_DFL, 0);
     unblock(SIGTSTP);
     ::raise(SIGTSTP);  // stops here until SIGCONT
     set_handler(SIGTSTP, on_suspend, SA_RESTART);
     take_terminal_again();
+    shared.stopped_ms = shared.stopped_ms + static_cast<std::sig_atomic_t>(now_ms() - stopped_at);
+    wake_up();
     errno = saved_errno;
 }
 
@@ -152,6 +174,7 @@ void on_continue(int) {
     if (shared.raw_on && shared.want_raw) {
         ::tcsetattr(shared.in, TCSADRAIN, &shared.raw);
     }
+    wake_up();
     errno = saved_errno;
 }
 
@@ -197,13 +220,6 @@ termios raw_settings(const termios& original) {
     return raw;
 }
 
-// Milliseconds on the monotonic clock, which the key decoder's timeouts use.
-std::uint64_t now_ms() {
-    timespec ts{};
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
-}
-
 }  // namespace
 
 // Takes the terminal: saves its settings, installs the handlers that give it
@@ -222,6 +238,15 @@ TerminalConsole::TerminalConsole(int input_fd, int output_fd) : in_(input_fd), o
     shared.sgr = 0;
     shared.cursor_hidden = 0;
     shared.resized = 0;
+    shared.stopped_ms = 0;
+    if (int ends[2]; ::pipe(ends) == 0) {
+        for (const int fd : ends) {
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+        shared.wake_read = ends[0];
+        shared.wake_write = ends[1];
+    }
     bool raw = false;
     if (input_tty_ && ::tcgetattr(in_, &shared.original) == 0) {
         shared.raw = raw_settings(shared.original);
@@ -243,6 +268,10 @@ TerminalConsole::~TerminalConsole() {
     shared.want_raw = 0;
     give_back_terminal();
     remove_handlers();
+    for (int* fd : {&shared.wake_read, &shared.wake_write}) {
+        if (*fd >= 0) ::close(*fd);
+        *fd = -1;
+    }
     shared.owned = 0;
 }
 
@@ -262,7 +291,7 @@ void TerminalConsole::flush() {
 
 // Text at the cursor; the cursor's column is followed so that erasing typed
 // text can find its way back over a wrapped row.
-void TerminalConsole::write(std::string_view text) {
+void TerminalConsole::put_text(std::string_view text) {
     if (shared.resized) refresh_width();
     track(text);
     put(text);
@@ -304,14 +333,14 @@ void TerminalConsole::track(std::string_view text) {
     }
 }
 
-void TerminalConsole::set_colour(int colour) {
+void TerminalConsole::put_colour(int colour) {
     if (colour < 0 || colour >= static_cast<int>(kSgrOf.size()) || !output_tty_) return;
     const int code = kSgrOf[static_cast<std::size_t>(colour)];
     shared.sgr = code;
     put("\x1b[" + std::to_string(code) + "m");
 }
 
-void TerminalConsole::clear_screen() {
+void TerminalConsole::put_clear() {
     column_ = 0;
     wrapped_rows_ = 0;
     if (output_tty_) put(kClearScreen);
@@ -330,14 +359,73 @@ void TerminalConsole::show_cursor() {
 }
 
 // A plain sleep, without reading: keys typed meanwhile wait in the terminal
-// for the next read. The screen is brought up to date first.
+// for the next read. The screen is brought up to date first. The sleep wakes
+// only to draw the row again after a stop, and then goes on to the end of
+// its time, the time stopped not counted.
 void TerminalConsole::pause(std::chrono::milliseconds ms) {
     flush();
-    std::this_thread::sleep_for(ms);
+    const std::sig_atomic_t stopped_before = shared.stopped_ms;
+    const std::uint64_t end = now_ms() + static_cast<std::uint64_t>(ms.count());
+    for (;;) {
+        const std::uint64_t until = end + static_cast<std::uint64_t>(shared.stopped_ms - stopped_before);
+        const std::uint64_t now = now_ms();
+        if (now >= until) return;
+        pollfd p{shared.wake_read, POLLIN, 0};
+        ::poll(&p, 1, static_cast<int>(until - now));
+        if (take_wake_up()) {
+            redraw_row();
+            flush();
+        }
+    }
+}
+
+bool TerminalConsole::take_wake_up() {
+    if (shared.wake_read < 0) return false;
+    bool woken = false;
+    char bytes[16];
+    while (::read(shared.wake_read, bytes, sizeof bytes) > 0) woken = true;
+    return woken;
+}
+
+namespace {
+
+// SGR codes of a colour, 0 standing for the terminal's own.
+int sgr_code(int colour) {
+    return colour >= 0 && colour < static_cast<int>(kSgrOf.size()) ? kSgrOf[static_cast<std::size_t>(colour)] : 0;
+}
+
+std::string sgr_sequence(int code) { return "\x1b[" + std::to_string(code == 0 ? 39 : code) + "m"; }
+
+}  // namespace
+
+// The current row again, from the start of the row the cursor is on: the
+// prompt and the typed text in their colours, then the current colour.
+void TerminalConsole::redraw_row() {
+    if (!output_tty_) return;
+    column_ = 0;
+    wrapped_rows_ = 0;
+    std::string seq = "\r";
+    seq += kEraseToEnd;
+    int shown = shared.sgr;  // as set again on continuing
+    for (const RowPiece& piece : current_row()) {
+        const int code = sgr_code(piece.colour);
+        if (code != shown) seq += sgr_sequence(code);
+        shown = code;
+        track(piece.text);
+        seq += piece.text;
+    }
+    if (shown != shared.sgr) seq += sgr_sequence(shared.sgr);
+    put(seq);
 }
 
 void TerminalConsole::finish_line() {
     if (column_ != 0 || wrapped_rows_ != 0) end_line();
+}
+
+std::optional<int> TerminalConsole::width() const {
+    winsize size{};
+    if (!output_tty_ || ::ioctl(out_, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return std::nullopt;
+    return size.ws_col;
 }
 
 std::unique_ptr<SystemConsole> make_system_console() {
@@ -414,20 +502,21 @@ Key TerminalConsole::read_key() {
             continue;
         }
         flush();
+        int timeout = -1;
         if (const auto due = decoder_.deadline()) {
             const std::uint64_t now = now_ms();
             if (now >= *due) {
                 decoder_.expire(now);
                 continue;
             }
-            pollfd p{in_, POLLIN, 0};
-            const int ready = ::poll(&p, 1, static_cast<int>(*due - now));
-            if (ready == 0) {
-                decoder_.expire(now_ms());
-                continue;
-            }
-            if (ready < 0) continue;  // EINTR: look again
+            timeout = static_cast<int>(*due - now);
         }
+        const int ready = wait_for_input(timeout);
+        if (ready == 0) {
+            decoder_.expire(now_ms());
+            continue;
+        }
+        if (ready < 0) continue;
         const ssize_t n = ::read(in_, input_.data(), input_.size());
         if (n > 0) {
             input_pos_ = 0;
@@ -436,11 +525,7 @@ Key TerminalConsole::read_key() {
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) {
-            pollfd p{in_, POLLIN, 0};
-            ::poll(&p, 1, -1);
-            continue;
-        }
+        if (n < 0 && errno == EAGAIN) continue;  // waited for in the next round
         // 0: the end of a pipe or file; EIO, ENXIO: the terminal hung up; any
         // other error: the input is unusable all the same.
         decoder_.finish();
@@ -451,6 +536,17 @@ Key TerminalConsole::read_key() {
         // a half-typed answer is not taken.
         if (input_tty_) hang_up_wipe_ = true;
     }
+}
+
+int TerminalConsole::wait_for_input(int timeout_ms) {
+    std::array<pollfd, 2> ready{{{in_, POLLIN, 0}, {shared.wake_read, POLLIN, 0}}};
+    const int n = ::poll(ready.data(), ready.size(), timeout_ms);
+    if (take_wake_up()) {
+        redraw_row();
+        return -1;
+    }
+    if (n < 0) return errno == EINTR ? -1 : 1;  // any other failure shows in the read
+    return n == 0 ? 0 : 1;
 }
 
 }  // namespace tavolin

@@ -36,8 +36,15 @@
 // (async-signal-safe calls only, from static storage), then raise the signal
 // again with its default action so that the caller sees the death by that
 // signal. SIGTSTP (Ctrl-Z) gives the terminal back, stops, and on continuing
-// goes back to raw mode with the colour and cursor as they were. A signal
-// that was ignored when the console was made stays ignored.
+// goes back to raw mode (TCSADRAIN: keys typed meanwhile are kept) with the
+// colour and cursor as they were. Then, as readline does, the current row is
+// drawn again on the row where the cursor now stands (the shell has written
+// its own lines in between): the prompt and what had been typed, in their
+// colours. The handler only sends a byte down a pipe of the console's own;
+// the drawing is done by the program itself, in the key read or the pause
+// that the stop interrupted, which then go on as they were (a pause runs
+// for its full length, the time stopped not counted). A signal that was
+// ignored when the console was made stays ignored.
 //
 // Only one TerminalConsole may exist at a time (the signal handlers share its
 // saved settings through static storage).
@@ -47,6 +54,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,9 +70,6 @@ public:
     explicit TerminalConsole(int input_fd = 0, int output_fd = 1);
     ~TerminalConsole() override;
 
-    void write(std::string_view text) override;
-    void set_colour(int colour) override;
-    void clear_screen() override;
     void hide_cursor() override;
     void show_cursor() override;
     void pause(std::chrono::milliseconds ms) override;
@@ -72,11 +77,16 @@ public:
     // Writes out everything collected so far.
     void flush();
     void finish_line() override;
+    // The terminal's width, when the output is a terminal.
+    [[nodiscard]] std::optional<int> width() const override;
 
     [[nodiscard]] bool input_is_terminal() const { return input_tty_; }
     [[nodiscard]] bool output_is_terminal() const { return output_tty_; }
 
 protected:
+    void put_text(std::string_view text) override;
+    void put_colour(int colour) override;
+    void put_clear() override;
     Key read_key() override;
     void erase_back(std::size_t columns) override;
 
@@ -84,6 +94,12 @@ private:
     void track(std::string_view text);
     void refresh_width();
     void put(std::string_view bytes);
+    // Waits until the input can be read (1), the timeout passes (0), or the
+    // program was continued after a stop and the row was drawn again (-1).
+    int wait_for_input(int timeout_ms);
+    // Empties the wake-up pipe; true when the program was continued.
+    bool take_wake_up();
+    void redraw_row();
 
     int in_;
     int out_;

@@ -35,6 +35,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -148,15 +149,16 @@ public:
     WindowsConsole();
     ~WindowsConsole() override;
 
-    void write(std::string_view text) override;
-    void set_colour(int colour) override;
-    void clear_screen() override;
     void hide_cursor() override;
     void show_cursor() override;
     void pause(std::chrono::milliseconds ms) override;
+    [[nodiscard]] std::optional<int> width() const override;
     void finish_line() override;
 
 protected:
+    void put_text(std::string_view text) override;
+    void put_colour(int colour) override;
+    void put_clear() override;
     Key read_key() override;
     void erase_back(std::size_t columns) override;
 
@@ -244,7 +246,7 @@ WindowsConsole::~WindowsConsole() {
     SetConsoleCtrlHandler(on_control, FALSE);
 }
 
-void WindowsConsole::write(std::string_view text) { buffer_ += text; }
+void WindowsConsole::put_text(std::string_view text) { buffer_ += text; }
 
 // Writes out the collected text. On a console, "\n" goes as CR LF and the
 // text as UTF-16; a UTF-8 character cut at the end of the buffer waits for
@@ -295,7 +297,7 @@ void WindowsConsole::flush() {
     rubbed_out_ = 0;
 }
 
-void WindowsConsole::set_colour(int colour) {
+void WindowsConsole::put_colour(int colour) {
     if (colour < 0 || colour > 15 || !out_console_) return;
     flush();
     attributes_ = static_cast<WORD>(background_ | static_cast<WORD>(colour));
@@ -303,7 +305,7 @@ void WindowsConsole::set_colour(int colour) {
     SetConsoleTextAttribute(out_, attributes_);
 }
 
-void WindowsConsole::clear_screen() {
+void WindowsConsole::put_clear() {
     flush();
     if (!out_console_) return;
     const std::lock_guard guard(saved.lock);
@@ -336,6 +338,14 @@ void WindowsConsole::show_cursor() { set_cursor_visible(true); }
 void WindowsConsole::pause(std::chrono::milliseconds ms) {
     flush();
     Sleep(static_cast<DWORD>(ms.count()));
+}
+
+// The width of the console window (not of its screen buffer, which may be
+// wider and scrolled sideways); none when the output is not a console.
+std::optional<int> WindowsConsole::width() const {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!out_console_ || GetConsoleScreenBufferInfo(out_, &info) == 0) return std::nullopt;
+    return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
 void WindowsConsole::finish_line() {

@@ -1,0 +1,171 @@
+// What a new user runs into, through the scripted console: quizzes cut off
+// while they were made, the default file that already exists, Ctrl-D at the
+// key wait, the report finished at the end of the input, a tab in a quiz and
+// a window too narrow for the frames.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "authoring/file_naming.hpp"
+#include "shell/console/scripted_console.hpp"
+#include "shell/errors.hpp"
+#include "shell/main_loop.hpp"
+#include "taking/screen_text.hpp"
+
+namespace tavolin {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kQuestion = "t\r\nQ1\r\n2\r\nTrue\r\nFalse\r\n1\r\n";
+const std::string kNamePrompt = "\nWhat would you like to name your file? (Type Quit to exit this choice.)\n> ";
+const std::string kOverwrite = "Are you sure you want to overwrite? Yes or No  > ";
+const std::string kDefaultExists = "The file, 'tavtest1.tav' already exists.\n" + kOverwrite;
+const std::string kDelete = "\x1b[3~";
+
+void put(const std::string& name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
+
+std::string get(const std::string& name) {
+    std::ostringstream out;
+    out << std::ifstream(name, std::ios::binary).rdbuf();
+    return out.str();
+}
+
+class Usability : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
+        put("Encrypted_file.csf", "");  // a results log, which says nothing when it exists
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        fs::remove_all(dir_);
+    }
+
+    fs::path previous_ = fs::current_path();
+    fs::path dir_ = fs::temp_directory_path() / ("tavolin-usability-" + std::to_string(std::random_device{}()));
+};
+
+TEST_F(Usability, AQuizCutOffWhileItWasMadeGivesItsCompleteQuestions) {
+    const std::string warning = "Warning! The last question of this file was cut off and will be left out.\n";
+    const std::string given = "True/False: Q1\n";
+    const std::string refused = "This file is not properly formatted.\nFile name may have been improperly entered.\n";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {kQuestion + "m\r\n", warning + given},                       // a lone kind line
+        {kQuestion + "m\r\nQ2\r\n", warning + given},                 // no answer count
+        {kQuestion + "M\r\nQ2\r\n3\r\nA\r\nB\r\n", warning + given},  // too few answers
+        {kQuestion + "m\r\nQ2\r\n2\r\nA\r\nB", warning + given},      // no correct-answer line
+        {kQuestion + "f\r\nQ2\r\n1\r\n", warning + given},
+        {kQuestion + "P", given},  // whole, with and without its end marker
+        {kQuestion, given},
+        {"m\r\nQ2\r\n2\r\nA\r\n", refused},               // nothing complete
+        {kQuestion + "m\r\nQ2\r\nx\r\nA\r\n", refused},  // broken, not cut
+    };
+    for (const auto& [file, screen] : cases) {
+        SCOPED_TRACE(file);
+        put("q.tav", file);
+        ScriptedConsole con;
+        RunState st;
+        con.lines({"2", "q.tav"});
+        if (screen != refused) {
+            con.line("1");       // the answer
+            con.type(kDelete);   // the key wait
+        }
+        con.line("quit");
+        EXPECT_EQ(run_program(con, st), 0);
+        EXPECT_NE(con.text().find("> q.tav\n" + screen), std::string::npos) << con.text();
+        EXPECT_EQ(st.MASTER_LOOP, screen == refused ? 0 : 1);
+        EXPECT_EQ(get("q.tav"), file) << "the file is never changed";
+    }
+}
+
+TEST_F(Usability, TheDefaultFileIsEmptiedOnlyAfterAYes) {
+    // Typed after the unusable name (nothing: there is no default file), the
+    // dialogue after the fall-back lines, the file made ("" for none).
+    const std::vector<std::tuple<std::vector<std::string_view>, std::string, std::string>> cases = {
+        {{"y"}, kDefaultExists + "y\n", "tavtest1.tav"},
+        {{"maybe", "n", "new.tav"}, kDefaultExists + "maybe\n" + kOverwrite + "n\n" + kNamePrompt + "new.tav\n", "new.tav"},
+        {{"N", "Quit"}, kDefaultExists + "N\n" + kNamePrompt + "Quit\n", ""},
+        {{}, "", "tavtest1.tav"},
+    };
+    for (const auto& [typed, dialogue, made] : cases) {
+        SCOPED_TRACE(dialogue);
+        fs::remove("tavtest1.tav");
+        if (!typed.empty()) put("tavtest1.tav", "an older quiz");
+        ScriptedConsole con;
+        RunState st;
+        st.QUIT_PROCESS = 0;  // as the menu leaves it
+        con.line("no_such_folder/q.tav");
+        for (const std::string_view line : typed) con.line(line);
+        EXPECT_EQ(choose_new_quiz_file(con, st).has_value(), !made.empty());
+        EXPECT_EQ(con.transcript(), kNamePrompt + "no_such_folder/q.tav\n" +
+                                        "It was determined that the file name that you entered was not useable.\n"
+                                        "The file, 'tavtest1.tav' will be used instead.\n" + dialogue);
+        EXPECT_EQ(get("tavtest1.tav"), made == "tavtest1.tav" ? "" : "an older quiz");
+        EXPECT_TRUE(made.empty() || (fs::exists(made) && fs::file_size(made) == 0));
+    }
+}
+
+// One graded quiz in report mode, then the given keys; the run ends at a quit
+// or where the script runs out, and the report has its closing lines.
+TEST_F(Usability, CtrlDAtTheKeyWaitAndTheEndOfTheInput) {
+    const std::string thanks = "Thank you for using Tavolin!!\r\n";
+    const std::vector<std::tuple<std::vector<std::string>, bool, std::string>> cases = {
+        {{"\x04", "quit\r"}, true, " \r\n" + thanks},  // Ctrl-D only ends the wait
+        {{}, false, " \r\n" + thanks},                 // the input ends at the key wait
+        {{kDelete}, false, " \r\n" + thanks},          // ... at the menu
+        {{"\x04", "2\r", "q.tav\r", "1\r", kDelete}, false, " \r\nYour average grade on the 2 quizzes was 100.00%.\r\n" + thanks},
+    };
+    for (const auto& [keys, quits, report_end] : cases) {
+        SCOPED_TRACE(keys.size());
+        put("q.tav", kQuestion + "P");
+        ScriptedConsole con;
+        RunState st;
+        con.lines({"3", "q.tav", "1"});
+        for (const std::string& k : keys) con.type(k);
+        if (quits) {
+            EXPECT_EQ(run_program(con, st), 0);
+            EXPECT_NE(con.text().find("Numbers 1-3   > quit\n"), std::string::npos) << con.text();
+        } else {
+            EXPECT_THROW(run_program(con, st), EndOfInput);
+        }
+        const std::string report = get("report.txt");
+        EXPECT_TRUE(report.ends_with("out of 1, your score was 100.00%.\r\n" + report_end)) << report;
+        EXPECT_FALSE(st.REPORT.has_value()) << "closed";
+    }
+}
+
+TEST_F(Usability, ATabInAQuizIsShownAsABlankAndOtherControlBytesAsAQuestionMark) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a\tb\t", "a b "}, {"\x1b[2J", "?[2J"}, {"x\x7fy\r", "x?y?"}, {"\x07\n\x01", "???"}, {"plain", "plain"},
+    };
+    for (const auto& [file_text, screen] : cases) EXPECT_EQ(shown(file_text), screen);
+}
+
+TEST_F(Usability, ANarrowWindowIsNamedBeforeTheTitleScreen) {
+    const std::string title = "{c15}{clear}\n{c9}";
+    const std::vector<std::pair<std::optional<int>, std::string>> cases = {
+        {79, "{c15}{clear}Widen this window to 80 columns (it has 79), then press a key.\n{key}{clear}\n{c9}"},
+        {80, title}, {std::nullopt, title},
+    };
+    for (const auto& [width, start] : cases) {
+        ScriptedConsole con;
+        RunState st;
+        con.set_width(width);
+        if (width == 79) con.type("x");  // the key that goes on is not kept
+        con.line("quit");
+        EXPECT_EQ(run_program(con, st), 0);
+        EXPECT_EQ(con.transcript().substr(0, start.size()), start);
+    }
+}
+
+}  // namespace
+}  // namespace tavolin
