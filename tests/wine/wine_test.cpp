@@ -137,7 +137,11 @@ public:
         close(fd_);
         fs::remove_all(dir);
     }
-    void type(std::string_view keys) { ASSERT_EQ(write(fd_, keys.data(), keys.size()), ssize_t(keys.size())); }
+    // Types keys once Wine has the terminal in raw mode (until then the terminal would take them as a line).
+    void type(std::string_view keys) {
+        until([&] { termios t{}; return tcgetattr(fd_, &t) == 0 && (t.c_lflag & ICANON) == 0; });
+        ASSERT_EQ(write(fd_, keys.data(), keys.size()), ssize_t(keys.size()));
+    }
     // Reads output until test holds (true) or 20 s have gone by (false).
     bool until(const std::function<bool()>& test) {
         for (const auto end = Clock::now() + std::chrono::seconds(20); !test(); read_for(50)) {
