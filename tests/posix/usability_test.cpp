@@ -11,21 +11,19 @@
 #include <string>
 
 #include "support/pty_harness.hpp"
-#include "support/screen_model.hpp"
 #include "support/temp_dir.hpp"
 
 namespace {
 
 using namespace std::chrono_literals;
-using tavolin::test::PtyProcess;
-using tavolin::test::ScreenModel;
+using tavolin::test::Pty;
 using tavolin::test::TempDir;
 
 constexpr std::string_view kMenu = "Numbers 1-4   > ";
 constexpr std::string_view kShellPrompt = "tav> ";
 
 // Stops the program at the shell's terminal and brings it back.
-void stop_and_fg(PtyProcess& sh) {
+void stop_and_fg(Pty& sh) {
     sh.send("\x1a");
     ASSERT_TRUE(sh.wait_for("Stopped")) << sh.output();
     ASSERT_TRUE(sh.wait_for(kShellPrompt));
@@ -36,10 +34,11 @@ void stop_and_fg(PtyProcess& sh) {
 TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
     TempDir dir;
     dir.write("q.tav", "t\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\nP");
-    PtyProcess::Options o;
+    Pty::Options o;
     o.cwd = dir.path();
     o.argv = {"bash", "--norc", "--noprofile", "-i"};
-    PtyProcess sh(o);
+    Pty sh;
+    const pid_t pid = sh.start_program(o);
     sh.send("bind 'set enable-bracketed-paste off'; PS1='ta''v> '\r");  // the echo does not hold the prompt
     ASSERT_TRUE(sh.wait_for(kShellPrompt)) << sh.output();
     std::string command;
@@ -53,10 +52,9 @@ TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
     ASSERT_TRUE(sh.wait_for("\x1b[K"));
     stop_and_fg(sh);
     ASSERT_TRUE(sh.wait_for(std::string(kMenu) + "hel"));
-    ScreenModel screen(24, 80);
-    screen.feed(sh.output());
-    EXPECT_EQ(screen.row_at_cursor(), std::string(kMenu) + "hel");
-    EXPECT_EQ(screen.cursor_column(), kMenu.size() + 3);
+    const auto [row, column] = tavolin::test::cursor_row(sh.output());
+    EXPECT_EQ(row, std::string(kMenu) + "hel");
+    EXPECT_EQ(column, kMenu.size() + 3);
     sh.send("p\r");
     ASSERT_TRUE(sh.wait_for("p\r\nPlease see the readme.txt file.\r\n"));  // "help" was answered
 
@@ -73,17 +71,18 @@ TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
     ASSERT_TRUE(sh.wait_for("program closing.", 15s));
     ASSERT_TRUE(sh.wait_for(kShellPrompt));
     sh.send("exit\r");
-    EXPECT_TRUE(sh.wait_exit());
+    EXPECT_TRUE(tavolin::test::wait_child(sh, pid).has_value());
 }
 
 TEST(PtyUsability, AHangUpEndsTheRunBySIGHUP) {
     TempDir dir;
-    PtyProcess::Options o;
+    Pty::Options o;
     o.cwd = dir.path();
-    PtyProcess p(o);
+    Pty p;
+    const pid_t pid = p.start_program(o);
     ASSERT_TRUE(p.wait_for(kMenu));
     p.hang_up();
-    const auto status = p.wait_exit();
+    const auto status = tavolin::test::wait_child(p, pid);
     ASSERT_TRUE(status);
     EXPECT_TRUE((WIFSIGNALED(*status) && WTERMSIG(*status) == SIGHUP) ||
                 (WIFEXITED(*status) && WEXITSTATUS(*status) == 128 + SIGHUP))

@@ -1,52 +1,66 @@
 // A fresh, empty folder for one test, removed with everything in it when the
-// object goes away.
-//
-//   TempDir dir;                      // /tmp/tavolin-XXXXXX, created now
-//   dir.path();                       // its absolute name
-//   dir.file("report.txt");           // dir.path() + "/report.txt"
-//   dir.write("a.tav", "t\r\n...");   // makes a file in it (bytes as given)
-//   dir.read("a.tav");                // a file's whole content ("" if absent)
-//   dir.exists("a.tav");
-//
-//   { ChangeDir cd(dir.path()); ... } // chdir into it, back on destruction
-//
-// The program names its files relative to the current folder, so a test that
-// runs it in-process chdirs into a TempDir with ChangeDir; a test of the real
-// binary passes dir.path() as PtyProcess::Options::cwd instead.
+// object goes away; ChangeDir makes a folder the current one for its life.
+// Platform-neutral (std::filesystem only).
 #pragma once
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace tavolin::test {
 
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    TempDir() {
+        std::random_device seed;
+        do {
+            path_ = std::filesystem::temp_directory_path() / ("tavolin-" + std::to_string(seed()));
+        } while (!std::filesystem::create_directory(path_));
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    [[nodiscard]] const std::string& path() const { return path_; }
-    [[nodiscard]] std::string file(std::string_view name) const;
-    void write(std::string_view name, std::string_view content) const;
-    [[nodiscard]] std::string read(std::string_view name) const;
-    [[nodiscard]] bool exists(std::string_view name) const;
+    [[nodiscard]] std::string path() const { return path_.string(); }
+    [[nodiscard]] std::string file(std::string_view name) const { return (path_ / name).string(); }
+    [[nodiscard]] bool exists(std::string_view name) const { return std::filesystem::exists(path_ / name); }
+    // A file's whole content as bytes ("" if absent), and writing one.
+    [[nodiscard]] std::string read(std::string_view name) const {
+        std::ifstream in(path_ / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void write(std::string_view name, std::string_view content) const {
+        if (!(std::ofstream(path_ / name, std::ios::binary) << content)) throw std::runtime_error("cannot write " + file(name));
+    }
 
 private:
-    std::string path_;
+    std::filesystem::path path_;
 };
 
-// Makes a folder the current one for its lifetime.
 class ChangeDir {
 public:
-    explicit ChangeDir(const std::string& path);
-    ~ChangeDir();
+    explicit ChangeDir(const std::string& path) : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~ChangeDir() {
+        std::error_code error;
+        std::filesystem::current_path(previous_, error);
+        if (error) std::abort();  // the rest of the tests would run in a removed folder
+    }
     ChangeDir(const ChangeDir&) = delete;
     ChangeDir& operator=(const ChangeDir&) = delete;
 
 private:
-    std::string previous_;
+    std::filesystem::path previous_;
 };
 
 }  // namespace tavolin::test

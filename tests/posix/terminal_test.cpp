@@ -1,0 +1,90 @@
+// The terminal console on a pseudo-terminal made by the test: raw mode and
+// the exact settings given back, the escape sequences of every console
+// operation, and the signals that end or stop the program.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <thread>
+
+#include "shell/console/posix/terminal_console.hpp"
+#include "support/pty_harness.hpp"
+
+namespace tavolin {
+namespace {
+
+using test::Pty;
+using namespace std::chrono_literals;
+
+TEST(TerminalConsole, RawModeEscapeSequencesAndTheExactSettingsAfter) {
+    Pty pty;
+    {
+        TerminalConsole con(pty.slave(), pty.slave());
+        const termios t = pty.now();
+        EXPECT_EQ(t.c_lflag & (ICANON | ECHO | IEXTEN), 0U);
+        EXPECT_NE(t.c_lflag & ISIG, 0U) << "Ctrl-C and Ctrl-Z must keep working";
+        EXPECT_EQ(t.c_iflag & (ICRNL | INLCR | IGNCR | IXON | ISTRIP), 0U);
+        EXPECT_EQ(t.c_oflag & (OPOST | ONLCR), static_cast<tcflag_t>(OPOST | ONLCR));
+        EXPECT_EQ(t.c_cc[VMIN], 1);
+        EXPECT_EQ(t.c_cc[VTIME], 0);
+        for (const int colour : {15, 9, 4, 14, 12}) {
+            con.set_colour(colour);
+            con.write("x");
+        }
+        con.hide_cursor();
+        con.clear_screen();
+        con.show_cursor();
+        con.write_line("a");
+    }
+    test::expect_same_settings(pty.before(), pty.now());
+    pty.collect(100ms);
+    EXPECT_EQ(pty.output(), "\x1b[97mx\x1b[94mx\x1b[31mx\x1b[93mx\x1b[91mx\x1b[?25l\x1b[H\x1b[2J\x1b[?25ha\r\n\x1b[0m\x1b[?25h");
+}
+
+// A child reading a line with the cursor hidden and a colour set.
+pid_t start_reader(Pty& pty) {
+    return pty.start_child([&] {
+        TerminalConsole con(pty.slave(), pty.slave());
+        con.write("ready");
+        con.hide_cursor();
+        con.set_colour(9);
+        return con.read_line() == "ok" ? 0 : 1;
+    });
+}
+
+TEST(TerminalConsoleSignals, EndingSignalsGiveTheTerminalBackAndKill) {
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        Pty pty;
+        const pid_t pid = start_reader(pty);
+        ASSERT_TRUE(pty.wait_for("ready\x1b[?25l\x1b[94m"));
+        ::kill(pid, sig);
+        const auto status = test::wait_child(pty, pid);
+        ASSERT_TRUE(status && WIFSIGNALED(*status)) << sig;
+        EXPECT_EQ(WTERMSIG(*status), sig);
+        test::expect_same_settings(pty.before(), pty.now());
+        EXPECT_EQ(pty.output().substr(pty.output().size() - 10), "\x1b[0m\x1b[?25h") << sig;
+    }
+}
+
+TEST(TerminalConsoleSignals, CtrlZGivesTheTerminalBackAndContinuingTakesItAgain) {
+    Pty pty;
+    const pid_t pid = start_reader(pty);
+    ASSERT_TRUE(pty.wait_for("ready\x1b[?25l\x1b[94m"));
+    ::kill(pid, SIGTSTP);
+    const auto stopped = test::wait_child(pty, pid, WUNTRACED);
+    ASSERT_TRUE(stopped && WIFSTOPPED(*stopped));
+    test::expect_same_settings(pty.before(), pty.now());
+    ASSERT_TRUE(pty.wait_for("\x1b[0m\x1b[?25h"));
+    ::kill(pid, SIGCONT);
+    ASSERT_TRUE(pty.wait_for("\x1b[94m\x1b[?25l"));  // colour and hidden cursor come back with raw mode
+    pty.send("ok\r");
+    const auto status = test::wait_child(pty, pid);
+    ASSERT_TRUE(status && WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    test::expect_same_settings(pty.before(), pty.now());
+}
+
+}  // namespace
+}  // namespace tavolin

@@ -1,0 +1,130 @@
+// The files the program reads and writes: the quiz file's first-line check,
+// count and index; the report byte for byte; the results log's new line
+// worked out by hand from the key constants and a fixed clock, and its
+// messages when it is missing or corrupt.
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "authoring/quiz_reader.hpp"
+#include "report/report.hpp"
+#include "resultlog/encodeon.hpp"
+#include "support/expected.hpp"
+
+namespace tavolin {
+namespace {
+
+class Files : public test::Dialogue {
+protected:
+    // Counts a quiz file of the given bytes; the index of the questions, or
+    // {-1} when the file breaks the layout.
+    std::vector<std::int32_t> indexed(const std::string& content) {
+        dir.write("q.tav", content);
+        auto file = QuizFile::open("q.tav");
+        if (!file || !count_pass(*file, st)) return {-1};
+        return {st.NAME.begin() + 1, st.NAME.begin() + 1 + st.TEMP};
+    }
+    std::string event(std::string_view name, std::int16_t code, std::int16_t outof = 0, double grd = 0.0) {
+        con.reset_output();
+        ENCODEON(con, st.platform, name, code, outof, grd);
+        return con.text();
+    }
+};
+
+TEST_F(Files, FirstLineCheck) {
+    const std::vector<std::pair<const char*, std::int16_t>> first = {
+        {"t\r\n", 0}, {"T", 0}, {"True\r\nx", 0}, {"m\r\n", 1}, {"M\n", 1}, {"f\r\n", 2}, {"F", 2}, {"P", -1},
+        {"", 3},      {"\r\n", 3}, {"p\r\n", 3}, {" T\r\n", 3}, {"x", 3}, {"\x1aT", 3}};
+    for (const auto& [content, code] : first) {
+        dir.write("q.tav", content);
+        std::optional<QuizFile> file = QuizFile::open("q.tav");
+        con.reset_output();
+        EXPECT_EQ(READ_KINDS(con, file), code) << content;
+        EXPECT_EQ(con.text(), code == 3 ? "This file is not properly formatted.\nFile name may have been improperly entered.\n" : "");
+    }
+}
+
+TEST_F(Files, CountAndIndex) {
+    const std::string example = "T\r\nQ\r\n2\r\nTrue\r\nFalse\r\n1\r\nm\r\nQ\r\n3\r\na\r\nb\r\nc\r\n2\r\nF\r\nQ\r\n1\r\nx\r\n1\r\n";
+    EXPECT_EQ(indexed(example + "P"), (std::vector<std::int32_t>{1, 7, 14}));
+    EXPECT_EQ(st.STRING1, "P");
+    EXPECT_EQ(indexed(example), (std::vector<std::int32_t>{1, 7, 14}));           // no end marker
+    EXPECT_EQ(indexed(example + "P\r\n"), (std::vector<std::int32_t>{1, 7, 14}));  // one line end after it
+    EXPECT_EQ(indexed(example + "\x1a" "junk"), (std::vector<std::int32_t>{1, 7, 14}));
+    EXPECT_EQ(indexed("T\nQ\n2\nTrue\nFalse\n1\nf\nQ\n1\nx\n1\nP"), (std::vector<std::int32_t>{1, 7}));
+    EXPECT_EQ(indexed("P"), std::vector<std::int32_t>{});
+    EXPECT_EQ(indexed("m"), std::vector<std::int32_t>{});
+    EXPECT_EQ(indexed(example + "P\r\nm\r\n"), (std::vector<std::int32_t>{1, 7, 14}));  // a last record cut short
+    EXPECT_EQ(st.CUTSHORTCODE, 1);
+    EXPECT_EQ(indexed("m\r\nQ\r\n101\r\n"), std::vector<std::int32_t>{-1});
+    std::string many;
+    for (int q = 0; q < 3000; ++q) many += "f\r\nQ\r\n1\r\nA\r\n1\r\n";
+    EXPECT_EQ(indexed(many + "P").size(), 3000U);
+    EXPECT_EQ(st.EXITMASSCODE, 0);
+    EXPECT_EQ(indexed(many + "f\r\nQ\r\n1\r\nA\r\n1\r\nP").size(), 3000U);
+    EXPECT_EQ(st.EXITMASSCODE, 1);
+    for (const char* kind : {"m", "t", "f", "M", "T", "F"}) EXPECT_NE(kind_of(lower_ascii(kind)), QuestionKind::kNone);
+    for (const char* kind : {"p", "t ", "tt", "", "true"}) EXPECT_EQ(kind_of(lower_ascii(kind)), QuestionKind::kNone);
+}
+
+TEST_F(Files, ReportToTheByte) {
+    auto crlf = [](std::string text) {
+        for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) text.insert(at, "\r");
+        return text;
+    };
+    {
+        LineFile report = LineFile::create_or_fail("report.txt");
+        REPORT_TITLE_BAR(report);
+        REPORT_WRITE(report, "capitals.txt", 1, 75.0, 3.0, 4);
+        REPORT_WRITE(report, "tavtest1.tav", 2, 100.0, 3.0, 3);
+        REPORT_F_WRITE(report, 2, 87.5);
+    }
+    EXPECT_EQ(dir.read("report.txt"), crlf(test::block("report.txt", "two quizzes")));
+}
+
+// The previous line of the log tests. The fields that matter are MO2 290,
+// HR2 300, SEC3 -800, YR3 -2300, DAY3 3400, MIN2 5300 (the adjustments),
+// NIX2 1000 (event 3) and DIS1 -50 (event 2). The clock: 2024-03-15 13:47:29.
+//   Adjustments: MOAP = Round(290/7) - 41 = 0; HRAP = Round(300/7) - 58 = -15;
+//   SECAP = Round(-800/7) - 127 = -241; YRAP = Round(-2300/7) - 309 = -638;
+//   DAYAP = Round(3400/7) - 482 = 4; MINAP = Round(5300/7) - 756 = 1.
+//   Shifted: YR 1352, MO 11, DAYZ 76, HR -588, MIN 135, SEC 35.
+//   Fields: YR1 569, YR2 -3002, YR3 -5720; MO1 -6, MO2 -277; DAY1 -587,
+//   DAY2 -616, DAY3 -669; HR1 -747, HR2 -818; MIN1 -697, MIN2 -659;
+//   SEC1 -57, SEC2 138, SEC3 73.
+const std::string kPrevious = "11 -2300 5 -800 99 7 8 9 10 300 1000 3400 12 290 -50 13 5300 14 15 old quiz.tav\r\n";
+const std::string kTime = "138 -5720 -747 73 ";
+const std::string kMiddle = " -6 -616 -3002 -587 -818 ";
+
+TEST_F(Files, LogLineOfEachEventAfterOneLine) {
+    const std::vector<std::tuple<std::int16_t, std::int16_t, double, std::string>> events = {
+        // NIX1 = SEC3 * 7; NIX2 = Round(-659/47) * -3 + 8; DIS1 = Round(-277/613) - 3; DIS2 = Round(-5720/613) + 19
+        {4, 0, 0.0, "511" + kMiddle + "50 -669 -697 -277 -3 10"},
+        // NIX1 = SEC2 * 7; NIX2 = MO2 - 418; DIS2 = 57 + YR3; DIS1 = DIS2 + previous NIX2
+        {3, 0, 0.0, "966" + kMiddle + "-695 -669 -697 -277 -4663 -5663"},
+        // NIX1 = SEC1 * 7; NIX2 = 8 + SECAP - 72; DIS1 = -50 + HRAP + 4; DIS2 = (62 + 6) + MINAP + HRAP - 33
+        {2, 8, 62.5, "-399" + kMiddle + "-305 -669 -697 -277 -61 21"},
+        {2, 3000, 87.5, "-399" + kMiddle + "2687 -669 -697 -277 -61 47"}};
+    for (const auto& [code, outof, grd, fields] : events) {
+        dir.write(kLogFileName, kPrevious);
+        EXPECT_EQ(event("new q.tav", code, outof, grd), "");
+        EXPECT_EQ(dir.read(kLogFileName), kPrevious + kTime + fields + " -659 -57 569 new q.tav\r\n") << code;
+    }
+    dir.write(kLogFileName, kPrevious);
+    EXPECT_EQ(event("new.tav", 5), "");
+    EXPECT_EQ(dir.read(kLogFileName), kPrevious);
+}
+
+TEST_F(Files, LogMissingOrCorruptIsToldAndLeftAlone) {
+    EXPECT_EQ(event("a.tav", 4), "\nThe file, 'Encrypted_file.csf' was not found.\n");
+    EXPECT_FALSE(dir.exists(kLogFileName));
+    for (const std::string& corrupt : {kPrevious + "\r\n", kPrevious + "  \r\n", std::string("1 2 x 4\r\n"),
+                                       std::string("11 -2300 5 -800 99 7 8 9 10 300 1000 3400 12 290 -50 13 5300 14\r\n")}) {
+        dir.write(kLogFileName, corrupt);
+        EXPECT_EQ(event("a.tav", 2, 1, 100.0), "Encryption file is corrupt!\n");
+        EXPECT_EQ(dir.read(kLogFileName), corrupt);
+    }
+}
+
+}  // namespace
+}  // namespace tavolin
