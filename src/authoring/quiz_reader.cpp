@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace tavolin {
 
 namespace {
 
 constexpr char kEndOfFileByte = 26;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
@@ -20,7 +22,14 @@ std::optional<QuizFile> QuizFile::open(const std::string& name) {
     if (name.empty()) return std::nullopt;
     auto file = File::open_for_reading(name);
     if (!file) return std::nullopt;
-    return QuizFile(std::move(*file));
+    QuizFile quiz(std::move(*file));
+    // A UTF-8 byte-order mark at the very start, which editors on Windows
+    // often put there, is no part of the first line.
+    if (!quiz.at_end() && quiz.len_ >= kByteOrderMark.size() &&
+        std::string_view(quiz.buffer_.get(), kByteOrderMark.size()) == kByteOrderMark) {
+        quiz.pos_ = kByteOrderMark.size();
+    }
+    return quiz;
 }
 
 QuizFile::QuizFile(File file) : file_(std::move(file)), buffer_(new char[kBufferSize]) {}
