@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "shell/console/plain_echo.hpp"
 #include "shell/console/utf8.hpp"
 
 namespace tavolin {
@@ -454,12 +455,7 @@ void TerminalConsole::refresh_width() {
 void TerminalConsole::erase_back(std::size_t columns) {
     if (!output_tty_) {
         for (; columns > 0; --columns) {
-            if (buffer_.size() > rubbed_out_ && buffer_.back() != '\n') {
-                buffer_.erase(utf8::last_char_start(buffer_));
-            } else {
-                buffer_ += "\b \b";
-                rubbed_out_ = buffer_.size();
-            }
+            erase_plain_echo(buffer_, rubbed_out_);
             if (column_ > 0) --column_;
         }
         return;

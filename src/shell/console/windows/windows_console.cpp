@@ -42,6 +42,7 @@
 
 #include "shell/console/key_decoder.hpp"
 #include "shell/console/system_console.hpp"
+#include "shell/console/plain_echo.hpp"
 #include "shell/console/utf8.hpp"
 
 namespace tavolin {
@@ -367,12 +368,7 @@ void WindowsConsole::finish_line() {
 void WindowsConsole::erase_back(std::size_t columns) {
     if (!out_console_) {
         for (; columns > 0; --columns) {
-            if (buffer_.size() > rubbed_out_ && buffer_.back() != '\n') {
-                buffer_.erase(utf8::last_char_start(buffer_));
-            } else {
-                buffer_ += "\b \b";
-                rubbed_out_ = buffer_.size();
-            }
+            erase_plain_echo(buffer_, rubbed_out_);
         }
         return;
     }

@@ -46,6 +46,20 @@ void make_blocking(int fd) {
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 }
 
+// An existing plain file opened with the given access, in blocking mode; -1
+// for anything else at the name.
+int open_plain(const std::string& name, int access) {
+    const int fd = ::open(name.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    make_blocking(fd);
+    return fd;
+}
+
 }  // namespace
 
 std::string error_text(int error) {
@@ -69,13 +83,9 @@ int existing_file_check(const std::string& name) {
 }
 
 std::optional<File> File::open_for_reading(const std::string& name) {
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = open_plain(name, O_RDONLY);
     if (fd < 0) return std::nullopt;
-    File file(fd);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    make_blocking(fd);
-    return file;
+    return File(fd);
 }
 
 std::optional<File> File::create(const std::string& name, CreateMode mode, int& error) {
@@ -113,27 +123,10 @@ std::optional<File> File::create(const std::string& name, CreateMode mode, int& 
 }
 
 std::optional<File> File::open_for_adding(const std::string& name) {
-    const int fd = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = open_plain(name, O_WRONLY | O_APPEND);
     if (fd < 0) return std::nullopt;
-    File file(fd);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    make_blocking(fd);
-    return file;
+    return File(fd);
 }
-
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kNone; }
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        release();
-        handle_ = other.handle_;
-        other.handle_ = kNone;
-    }
-    return *this;
-}
-
-File::~File() { release(); }
 
 void File::release() noexcept {
     if (handle_ != kNone) ::close(fd_of(handle_));

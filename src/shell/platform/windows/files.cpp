@@ -121,19 +121,6 @@ std::optional<File> File::open_for_adding(const std::string& name) {
     return File(reinterpret_cast<std::intptr_t>(*h));
 }
 
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kNone; }
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        release();
-        handle_ = other.handle_;
-        other.handle_ = kNone;
-    }
-    return *this;
-}
-
-File::~File() { release(); }
-
 void File::release() noexcept {
     if (handle_ != kNone) CloseHandle(handle_of(handle_));
     handle_ = kNone;
