@@ -41,9 +41,7 @@
 #include <vector>
 
 #include "invariant.hpp"
-#include "shell/console/console.hpp"
 #include "shell/errors.hpp"
-#include "shell/console/key_decoder.hpp"
 #include "shell/console/line_editor.hpp"
 #include "shell/console/scripted_console.hpp"
 #include "shell/console/utf8.hpp"
@@ -482,10 +480,8 @@ void run_structured(const std::uint8_t* data, std::size_t size, bool wait_first)
     std::size_t next = 0;
     try {
         for (;;) {
-            if (wait_first) {
-                if (next == expected.size()) break;  // as above: Ctrl-D only ends the wait
-                con.wait_key();
-            }
+            if (wait_first && next == expected.size()) break;  // as above: Ctrl-D only ends the wait
+            if (wait_first) con.wait_key();
             const std::string line = con.read_line();
             check(next < expected.size(), "the console read a line after the last one");
             check(line == expected[next], "the console read another line than the editing rules give");
