@@ -115,16 +115,25 @@ TEST_F(Program, WholeRunInReportMode) {
 
 // ---- files that cannot be written ----
 
-TEST_F(Program, AQuizFileNamedDevFullEndsTheRunWithAnInputOutputError) {
-    start();
-    pty->send("1\r/dev/full\r");
-    expect("Are you sure you want to overwrite? Yes or No  > ");
-    pty->send("y\rt\r");
-    EXPECT_EQ(exit_code(), 1);
-    expect_given_back();
-    const std::size_t message = pty->output().find("input/output error: /dev/full: No space left on device");
-    ASSERT_NE(message, std::string::npos) << pty->output();
-    EXPECT_LT(pty->output().rfind(kReset), message) << "the message comes after the terminal is given back";
+// A quiz file that cannot take a line: a full device, and a file that meets
+// the file-size limit (SIGXFSZ left at its default, which would kill the
+// program with the terminal still raw).
+TEST_F(Program, AQuizFileThatCannotTakeALineEndsTheRunWithAnInputOutputError) {
+    for (const bool device : {true, false}) {
+        pty = std::make_unique<Pty>();
+        Pty::Options options;
+        if (!device) options.file_size_limit = 10;
+        start(options);
+        pty->send(device ? "1\r/dev/full\r" : "1\rq.tav\r");
+        if (device) expect("Are you sure you want to overwrite? Yes or No  > ");
+        pty->send(device ? "y\rt\r" : "t\rThis question is longer than the limit.\r");
+        EXPECT_EQ(exit_code(), 1);
+        expect_given_back();
+        const std::size_t message = pty->output().find(device ? "input/output error: /dev/full: No space left on device"
+                                                               : "input/output error: q.tav: File too large");
+        ASSERT_NE(message, std::string::npos) << pty->output();
+        EXPECT_LT(pty->output().rfind(kReset), message) << "the message comes after the terminal is given back";
+    }
 }
 
 // Anything but a plain file named report.txt: a folder, and a named pipe
@@ -152,7 +161,10 @@ TEST_F(Program, ALogThatCannotTakeALineIsLeftAsItWasAndTheRunGoesOn) {
     std::string log;
     for (int i = 0; i < 19; ++i) log += std::to_string(i * 37 - 300) + " ";
     log += "earlier.tav\r\n";
-    for (const bool read_only : {false, true}) {
+    // A new line that fails part way, one that cannot begin (the log is at
+    // the limit already), and a read-only log.
+    for (const int room : {20, 0, -1}) {
+        const bool read_only = room < 0;
         pty = std::make_unique<Pty>();
         dir.write("Encrypted_file.csf", log);
         Pty::Options options;
@@ -162,7 +174,7 @@ TEST_F(Program, ALogThatCannotTakeALineIsLeftAsItWasAndTheRunGoesOn) {
                                                                             std::filesystem::perms::others_read);
             options.as_nobody = true;
         } else {
-            options.file_size_limit = static_cast<long>(log.size()) + 20;  // a new line fails part way
+            options.file_size_limit = static_cast<long>(log.size()) + room;
         }
         start(options);
         pty->send("2\rnone\rquit\r");  // an event: a quiz file opened (the word typed)

@@ -159,7 +159,7 @@ pid_t Pty::start_program(const Options& options) {
     if (options.file_size_limit) {
         const rlimit limit{static_cast<rlim_t>(*options.file_size_limit), static_cast<rlim_t>(*options.file_size_limit)};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::signal(SIGXFSZ, SIG_IGN);
+        ::signal(SIGXFSZ, SIG_DFL);  // the program must keep the signal from ending it
     }
     if ((!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ||
         (options.as_nobody && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))) {

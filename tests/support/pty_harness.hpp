@@ -44,7 +44,7 @@ public:
 
     struct Options {
         std::string cwd;
-        std::optional<long> file_size_limit;  // RLIMIT_FSIZE, with SIGXFSZ ignored
+        std::optional<long> file_size_limit;  // RLIMIT_FSIZE, SIGXFSZ at its default
         bool as_nobody = false;               // user and group 65534
         std::vector<std::string> argv;        // empty: program_command()
     };
