@@ -100,15 +100,6 @@ NumberInput Console::read_number() {
     }
 }
 
-void Console::wait_key_dropped() {
-    if (pending_) {
-        pending_.reset();
-        return;
-    }
-    note_key_wait();
-    if (read_key().kind == Key::Kind::EndOfFile) throw EndOfInput();
-}
-
 void Console::wait_key() {
     if (pending_) return;
     note_key_wait();
@@ -118,6 +109,11 @@ void Console::wait_key() {
     // reach the next answer as the end of the input.
     if (key.kind == Key::Kind::CtrlD) return;
     pending_ = key;
+}
+
+void Console::wait_key_dropped() {
+    wait_key();
+    pending_.reset();
 }
 
 }  // namespace tavolin

@@ -31,6 +31,13 @@ constexpr std::string_view kCursorUp = "\x1b[A";
 // SGR foreground codes of the console colours 0 to 15.
 constexpr std::array<int, 16> kSgrOf = {30, 34, 32, 36, 31, 35, 33, 37, 90, 94, 92, 96, 91, 95, 93, 97};
 
+// SGR code of a colour, 0 standing for the terminal's own.
+int sgr_code(int colour) {
+    return colour >= 0 && colour < static_cast<int>(kSgrOf.size()) ? kSgrOf[static_cast<std::size_t>(colour)] : 0;
+}
+
+std::string sgr_sequence(int code) { return "\x1b[" + std::to_string(code == 0 ? 39 : code) + "m"; }
+
 // Flush early once this much is waiting, so that memory stays bounded.
 constexpr std::size_t kFlushAt = 64 * 1024;
 
@@ -335,10 +342,10 @@ void TerminalConsole::track(std::string_view text) {
 }
 
 void TerminalConsole::put_colour(int colour) {
-    if (colour < 0 || colour >= static_cast<int>(kSgrOf.size()) || !output_tty_) return;
-    const int code = kSgrOf[static_cast<std::size_t>(colour)];
+    const int code = sgr_code(colour);
+    if (code == 0 || !output_tty_) return;
     shared.sgr = code;
-    put("\x1b[" + std::to_string(code) + "m");
+    put(sgr_sequence(code));
 }
 
 void TerminalConsole::put_clear() {
@@ -387,17 +394,6 @@ bool TerminalConsole::take_wake_up() {
     while (::read(shared.wake_read, bytes, sizeof bytes) > 0) woken = true;
     return woken;
 }
-
-namespace {
-
-// SGR codes of a colour, 0 standing for the terminal's own.
-int sgr_code(int colour) {
-    return colour >= 0 && colour < static_cast<int>(kSgrOf.size()) ? kSgrOf[static_cast<std::size_t>(colour)] : 0;
-}
-
-std::string sgr_sequence(int code) { return "\x1b[" + std::to_string(code == 0 ? 39 : code) + "m"; }
-
-}  // namespace
 
 // The current row again, from the start of the row the cursor is on: the
 // prompt and the typed text in their colours, then the current colour.

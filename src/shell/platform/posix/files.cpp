@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 
 namespace tavolin {
 
@@ -61,11 +60,6 @@ int open_plain(const std::string& name, int access) {
 }
 
 }  // namespace
-
-std::string error_text(int error) {
-    if (error == kNotPlainFile) return "Not a regular file";
-    return std::strerror(error);
-}
 
 int existing_file_check(const std::string& name) {
     const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);

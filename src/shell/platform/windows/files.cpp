@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstring>
 
 #include "shell/platform/windows/system_error.hpp"
 
@@ -64,11 +63,6 @@ std::optional<HANDLE> open_existing(const std::string& name, DWORD access) {
 }
 
 }  // namespace
-
-std::string error_text(int error) {
-    if (error == kNotPlainFile) return "Not a regular file";
-    return std::strerror(error);
-}
 
 int existing_file_check(const std::string& name) {
     if (name.find('\0') != std::string::npos) return EINVAL;
