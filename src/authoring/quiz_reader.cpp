@@ -3,6 +3,7 @@
 #include "shell/whole_number.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -18,9 +19,12 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // ---- QuizFile ----
 
-std::optional<QuizFile> QuizFile::open(const std::string& name) {
-    if (name.empty()) return std::nullopt;
-    auto file = File::open_for_reading(name);
+std::optional<QuizFile> QuizFile::open(const std::string& name, int* error) {
+    if (name.empty()) {
+        if (error != nullptr) *error = ENOENT;
+        return std::nullopt;
+    }
+    auto file = File::open_for_reading(name, error);
     if (!file) return std::nullopt;
     QuizFile quiz(std::move(*file));
     // A UTF-8 byte-order mark at the very start, which editors on Windows
@@ -52,6 +56,7 @@ bool QuizFile::fill() {
     len_ = *n;
     if (const void* stop = std::memchr(buffer_.get(), kEndOfFileByte, len_)) {
         len_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_.get());
+        bytes_after_end_byte_ = len_ + 1 < *n;
         eof_ = true;
     }
     return len_ > 0;
@@ -85,6 +90,7 @@ bool QuizFile::read_line(std::string& out, std::size_t keep) {
     }
     ++lines_done_;
     const std::size_t length = (raw_length > 0 && last == '\r') ? raw_length - 1 : raw_length;
+    last_length_ = length;
     out.resize(std::min({out.size(), length, keep}));
     return true;
 }

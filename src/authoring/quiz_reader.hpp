@@ -38,8 +38,9 @@ public:
 
     // Opens a file for reading. Anything that cannot be read as a plain file
     // gives nothing: a missing or unreadable file, an empty name, a folder,
-    // and devices or pipes (which could block the program or never end).
-    static std::optional<QuizFile> open(const std::string& name);
+    // and devices or pipes (which could block the program or never end). The
+    // error number that says why lands in `error` when one is asked for.
+    static std::optional<QuizFile> open(const std::string& name, int* error = nullptr);
 
     // True when no byte is left before the end of the file (or a byte 26).
     [[nodiscard]] bool at_end();
@@ -53,8 +54,13 @@ public:
     std::int64_t skip_lines(std::int64_t count);
     // Lines read or passed over so far.
     [[nodiscard]] std::int64_t lines_done() const { return lines_done_; }
+    // The length of the line read last, without its line end, before it was
+    // cut to what is kept.
+    [[nodiscard]] std::size_t last_length() const { return last_length_; }
     // A read from the system failed; the file was taken to end there.
     [[nodiscard]] bool failed() const { return failed_; }
+    // A byte 26 ended the file with more bytes after it, which are never read.
+    [[nodiscard]] bool bytes_after_end_byte() const { return bytes_after_end_byte_; }
 
 private:
     explicit QuizFile(File file);
@@ -66,7 +72,9 @@ private:
     std::size_t len_ = 0;
     bool eof_ = false;
     bool failed_ = false;
+    bool bytes_after_end_byte_ = false;
     std::int64_t lines_done_ = 0;
+    std::size_t last_length_ = 0;
 };
 
 // A whole number on a line: leading blanks, tabs and line ends skipped, then

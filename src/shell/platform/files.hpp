@@ -49,11 +49,21 @@ enum class AppendResult {
     LeftBroken,  // the write failed and the file could not be cut back
 };
 
+// The standard output and standard error, written as bytes exactly as they
+// are given (no text-mode translation).
+enum class Stream : std::uint8_t { kOutput, kError };
+// 0, or the error number of a failed write.
+int write_standard(Stream stream, std::string_view text);
+// The line end of text meant to be read by people on this platform: LF, or
+// CR LF on Windows.
+std::string_view text_line_end();
+
 class File {
 public:
     // A plain file opened for reading from its start; nothing for a missing
-    // name, a folder, a pipe, a device or a file that cannot be read.
-    static std::optional<File> open_for_reading(const std::string& name);
+    // name, a folder, a pipe, a device or a file that cannot be read, with
+    // the error number that says why in `error` when one is asked for.
+    static std::optional<File> open_for_reading(const std::string& name, int* error = nullptr);
     // Creates the file, or empties it if it exists; nothing and the error
     // number on failure.
     static std::optional<File> create(const std::string& name, CreateMode mode, int& error);

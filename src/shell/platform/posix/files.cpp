@@ -46,12 +46,16 @@ void make_blocking(int fd) {
 }
 
 // An existing plain file opened with the given access, in blocking mode; -1
-// for anything else at the name.
-int open_plain(const std::string& name, int access) {
+// for anything else at the name, with the reason in `error`.
+int open_plain(const std::string& name, int access, int& error) {
     const int fd = ::open(name.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return -1;
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = S_ISDIR(info.st_mode) ? EISDIR : kNotPlainFile;
         ::close(fd);
         return -1;
     }
@@ -76,9 +80,28 @@ int existing_file_check(const std::string& name) {
     return error;
 }
 
-std::optional<File> File::open_for_reading(const std::string& name) {
-    const int fd = open_plain(name, O_RDONLY);
-    if (fd < 0) return std::nullopt;
+int write_standard(Stream stream, std::string_view text) {
+    const int fd = stream == Stream::kOutput ? STDOUT_FILENO : STDERR_FILENO;
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+std::string_view text_line_end() { return "\n"; }
+
+std::optional<File> File::open_for_reading(const std::string& name, int* error) {
+    int reason = 0;
+    const int fd = open_plain(name, O_RDONLY, reason);
+    if (fd < 0) {
+        if (error != nullptr) *error = reason;
+        return std::nullopt;
+    }
     return File(fd);
 }
 
@@ -117,7 +140,8 @@ std::optional<File> File::create(const std::string& name, CreateMode mode, int& 
 }
 
 std::optional<File> File::open_for_adding(const std::string& name) {
-    const int fd = open_plain(name, O_WRONLY | O_APPEND);
+    int reason = 0;
+    const int fd = open_plain(name, O_WRONLY | O_APPEND, reason);
     if (fd < 0) return std::nullopt;
     return File(fd);
 }

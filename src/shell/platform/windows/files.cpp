@@ -50,13 +50,24 @@ bool is_folder(const std::string& name) {
 
 bool is_disk_file(HANDLE h) { return GetFileType(h) == FILE_TYPE_DISK; }
 
-// Opens an existing file on disk, or nothing.
-std::optional<HANDLE> open_existing(const std::string& name, DWORD access) {
-    if (name.find('\0') != std::string::npos || is_reserved_device(name)) return std::nullopt;
+// Opens an existing file on disk, or nothing and the reason in `error`.
+std::optional<HANDLE> open_existing(const std::string& name, DWORD access, int& error) {
+    if (name.find('\0') != std::string::npos) {
+        error = EINVAL;
+        return std::nullopt;
+    }
+    if (is_reserved_device(name)) {
+        error = kNotPlainFile;
+        return std::nullopt;
+    }
     const HANDLE h = CreateFileA(name.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    if (h == INVALID_HANDLE_VALUE) {
+        error = is_folder(name) ? EISDIR : windows::last_errno();
+        return std::nullopt;
+    }
     if (!is_disk_file(h)) {
         CloseHandle(h);
+        error = kNotPlainFile;
         return std::nullopt;
     }
     return h;
@@ -72,9 +83,28 @@ int existing_file_check(const std::string& name) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EISDIR : 0;
 }
 
-std::optional<File> File::open_for_reading(const std::string& name) {
-    const auto h = open_existing(name, GENERIC_READ);
-    if (!h) return std::nullopt;
+int write_standard(Stream stream, std::string_view text) {
+    const HANDLE h = GetStdHandle(stream == Stream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (h == INVALID_HANDLE_VALUE || h == nullptr) return EBADF;
+    while (!text.empty()) {
+        DWORD n = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1U << 20));
+        if (WriteFile(h, text.data(), chunk, &n, nullptr) == 0) return windows::last_errno();
+        if (n == 0) return EIO;
+        text.remove_prefix(n);
+    }
+    return 0;
+}
+
+std::string_view text_line_end() { return "\r\n"; }
+
+std::optional<File> File::open_for_reading(const std::string& name, int* error) {
+    int reason = 0;
+    const auto h = open_existing(name, GENERIC_READ, reason);
+    if (!h) {
+        if (error != nullptr) *error = reason;
+        return std::nullopt;
+    }
     return File(reinterpret_cast<std::intptr_t>(*h));
 }
 
@@ -110,7 +140,8 @@ std::optional<File> File::create(const std::string& name, CreateMode mode, int& 
 }
 
 std::optional<File> File::open_for_adding(const std::string& name) {
-    const auto h = open_existing(name, GENERIC_WRITE);
+    int reason = 0;
+    const auto h = open_existing(name, GENERIC_WRITE, reason);
     if (!h) return std::nullopt;
     return File(reinterpret_cast<std::intptr_t>(*h));
 }
