@@ -25,18 +25,23 @@ std::int32_t round_percentage(double value) {
     return wrap32(static_cast<std::int64_t>(whole));
 }
 
+Adjustments adjustments_from(const Fields& previous) {
+    using namespace logkey;
+    namespace f = field;
+    const auto adjust = [&](std::size_t at, std::int32_t offset) -> std::int64_t {
+        return wrap32(std::int64_t{round_quotient(previous[at], D)} - offset);
+    };
+    return {adjust(f::MO2, A1), adjust(f::HR2, A2), adjust(f::SEC3, A3),
+            adjust(f::YR3, A4), adjust(f::DAY3, A5), adjust(f::MIN2, A6)};
+}
+
 Fields next_fields(const Fields& previous, const LocalTime& now, std::int16_t event, std::int16_t OUTOF,
                    double GRD) {
     using namespace logkey;
     namespace f = field;
 
-    // The adjustments drawn from the previous line, each 32-bit, then widened.
-    const std::int64_t MOAP = wrap32(std::int64_t{round_quotient(previous[f::MO2], D)} - A1);
-    const std::int64_t HRAP = wrap32(std::int64_t{round_quotient(previous[f::HR2], D)} - A2);
-    const std::int64_t SECAP = wrap32(std::int64_t{round_quotient(previous[f::SEC3], D)} - A3);
-    const std::int64_t YRAP = wrap32(std::int64_t{round_quotient(previous[f::YR3], D)} - A4);
-    const std::int64_t DAYAP = wrap32(std::int64_t{round_quotient(previous[f::DAY3], D)} - A5);
-    const std::int64_t MINAP = wrap32(std::int64_t{round_quotient(previous[f::MIN2], D)} - A6);
+    // The adjustments drawn from the previous line.
+    const auto [MOAP, HRAP, SECAP, YRAP, DAYAP, MINAP] = adjustments_from(previous);
 
     // The local time, shifted by the keys and the adjustments.
     const std::int64_t YR = sub64(sub64(now.year, B1), SECAP);

@@ -54,6 +54,12 @@ std::int32_t round_quotient(std::int64_t value, double divisor);
 // that is not a number counts as 0.
 std::int32_t round_percentage(double value);
 
+// The six adjustments the previous line gives, each 32-bit, then widened.
+struct Adjustments {
+    std::int64_t MOAP = 0, HRAP = 0, SECAP = 0, YRAP = 0, DAYAP = 0, MINAP = 0;
+};
+Adjustments adjustments_from(const Fields& previous);
+
 // The nineteen numbers of the new line for event 4, 3 or 2, from the
 // previous line's numbers and the local time of the event. OUTOF and GRD
 // matter only to event 2.

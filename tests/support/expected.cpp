@@ -22,6 +22,7 @@ std::string block(std::string_view file, std::string_view name) {
     if (at == std::string::npos) throw std::runtime_error("no block " + std::string(name));
     const std::size_t from = at + head.size();
     const std::size_t to = text.find("\n=== ", from - 1);
+    if (to == from - 1) return {};  // an empty block
     return text.substr(from, to == std::string::npos ? text.size() - from - 1 : to - from);
 }
 

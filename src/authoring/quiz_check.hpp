@@ -1,0 +1,57 @@
+// The quiz-file checker behind tavolin-check: walks a quiz file line by line,
+// reading it exactly as the program does (the same line reading, the same
+// byte limits, line ends, tabs, control bytes and byte 26), and names every
+// fault with its line.
+//
+// An error is what makes the program refuse the file, end the run on one of
+// its questions, or give no question at all: a file the checker passes
+// without an error is taken by the program and every question it counts can
+// be given. A warning is what the program takes but the author may not
+// expect (a cut-off last question, lines cut short, control bytes, what
+// stands after the end marker, questions beyond the 3000th).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "authoring/quiz_reader.hpp"
+#include "shell/command_line.hpp"
+
+namespace tavolin {
+
+struct Finding {
+    enum class Severity : std::uint8_t { kWarning, kError };
+    Severity severity = Severity::kError;
+    std::int64_t line = 1;  // the first line of the file is 1
+    std::string text;       // what was expected and what was found
+};
+
+struct CheckSummary {
+    int errors = 0;
+    int warnings = 0;
+    // The questions the program gives, by kind.
+    int true_false = 0;
+    int multiple_choice = 0;
+    int fill_in = 0;
+    [[nodiscard]] int questions() const { return true_false + multiple_choice + fill_in; }
+};
+
+// Checks the file from its start; every finding goes to `report` in the order
+// of its lines. Reading stops where a fault leaves the lines after it with no
+// known place in a question (a broken answer count), and after the 3000th
+// question, whose followers the program never reads.
+CheckSummary check_quiz_file(QuizFile& file, const std::function<void(const Finding&)>& report);
+
+// The line a file's summary ends with: "7 questions: 3 true/false, 2 multiple
+// choice, 2 fill in the blank".
+std::string summary_text(const CheckSummary& summary);
+
+// tavolin-check on the given files: each finding on `err` as
+// "FILE:LINE: error: ..." or "FILE:LINE: warning: ...", and for a file
+// without errors its summary on `out`. Returns the exit status: 0 when no
+// file has an error, 1 when one has, 2 when a file cannot be read.
+int check_files(const std::vector<std::string>& names, command::Output& out, command::Output& err);
+
+}  // namespace tavolin

@@ -1,0 +1,286 @@
+#include "resultlog/log_listing.hpp"
+
+#include "resultlog/encodeon.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <vector>
+
+namespace tavolin::logscheme {
+
+namespace {
+
+constexpr std::size_t kLineWidth = 7;
+constexpr std::size_t kTimeWidth = 19;  // 2026-12-08T14:03:05
+constexpr std::size_t kEventWidth = 6;
+constexpr std::size_t kAnsweredWidth = 8;
+constexpr std::size_t kPercentWidth = 7;
+constexpr std::size_t kCheckWidth = 16;
+constexpr std::string_view kGap = "  ";
+
+std::string_view event_word(std::int16_t event) {
+    switch (event) {
+        case 4: return "made";
+        case 3: return "opened";
+        case 2: return "graded";
+        default: return "";
+    }
+}
+
+std::string_view verdict_word(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::kOk: return "ok";
+        case Verdict::kAltered: return "altered";
+        case Verdict::kFollowsAltered: return "follows altered";
+        case Verdict::kAfterUnreadable: return "after unreadable";
+        case Verdict::kUnreadable: return "unreadable";
+    }
+    return "";
+}
+
+void append_number(std::string& out, std::int64_t value, std::size_t digits = 0) {
+    std::array<char, 24> text{};
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+    const auto size = static_cast<std::size_t>(end - text.data());
+    if (size < digits) out.append(digits - size, '0');
+    out.append(text.data(), size);
+}
+
+// The local date and time in ISO 8601, without an offset.
+std::string time_text(const Decoded& d) {
+    std::string t;
+    if (!d.time_exists) return t;
+    append_number(t, d.year, 4);
+    t += '-';
+    append_number(t, d.month, 2);
+    t += '-';
+    append_number(t, d.day, 2);
+    t += 'T';
+    append_number(t, d.hour, 2);
+    t += ':';
+    append_number(t, d.minute, 2);
+    t += ':';
+    append_number(t, d.second, 2);
+    return t;
+}
+
+void pad_left(std::string& out, std::string_view text, std::size_t width) {
+    if (text.size() < width) out.append(width - text.size(), ' ');
+    out += text;
+}
+
+void pad_right(std::string& out, std::string_view text, std::size_t width) {
+    out += text;
+    if (text.size() < width) out.append(width - text.size(), ' ');
+}
+
+// A CSV field: quoted when it holds a comma, a quote, a line end or a blank,
+// a quote doubled inside.
+void csv_field(std::string& out, std::string_view text) {
+    if (text.find_first_of(",\"\r\n \t") == std::string_view::npos) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (const char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+std::string shown_name(std::string_view name) {
+    std::string shown(name);
+    for (char& c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) c = '?';
+    }
+    return shown;
+}
+
+}  // namespace
+
+Listing::Listing(command::Output& out, command::Output& err, bool csv, std::size_t log_width)
+    : out_(out), err_(err), csv_(csv), log_width_(log_width) {}
+
+void Listing::header() {
+    if (csv_) {
+        out_.text(log_width_ > 0 ? "log," : "");
+        out_.text("line,time,event,answered,percent,check,quiz file\r\n");
+        return;
+    }
+    std::string h;
+    if (log_width_ > 0) {
+        pad_right(h, "LOG", log_width_);
+        h += kGap;
+    }
+    pad_left(h, "LINE", kLineWidth);
+    h += kGap;
+    pad_right(h, "TIME", kTimeWidth);
+    h += kGap;
+    pad_right(h, "EVENT", kEventWidth);
+    h += kGap;
+    pad_left(h, "ANSWERED", kAnsweredWidth);
+    h += kGap;
+    pad_left(h, "PERCENT", kPercentWidth);
+    h += kGap;
+    pad_right(h, "CHECK", kCheckWidth);
+    h += kGap;
+    h += "QUIZ FILE";
+    out_.line(h);
+}
+
+void Listing::row(std::string_view log, const CheckedLine& line) {
+    const bool graded = line.verdict != Verdict::kUnreadable && line.value.event == 2;
+    std::string answered;
+    std::string percent;
+    if (graded) {
+        append_number(answered, line.value.answered);
+        append_number(percent, line.value.percent);
+    }
+    std::string number;
+    append_number(number, line.line);
+    const std::string time = time_text(line.value);
+    const std::string_view event = line.verdict == Verdict::kUnreadable ? "" : event_word(line.value.event);
+    std::string& r = row_;
+    r.clear();
+    if (csv_) {
+        if (log_width_ > 0) {
+            csv_field(r, log);
+            r += ',';
+        }
+        for (const std::string_view field : {std::string_view(number), std::string_view(time), event,
+                                             std::string_view(answered), std::string_view(percent)}) {
+            csv_field(r, field);
+            r += ',';
+        }
+        std::string check(verdict_word(line.verdict));
+        if (!line.detail.empty()) check += ": " + line.detail;
+        csv_field(r, check);
+        r += ',';
+        csv_field(r, line.name);
+        r += "\r\n";
+        out_.text(r);
+        return;
+    }
+    if (log_width_ > 0) {
+        pad_right(r, shown_name(log), log_width_);
+        r += kGap;
+    }
+    pad_left(r, number, kLineWidth);
+    r += kGap;
+    pad_right(r, time, kTimeWidth);
+    r += kGap;
+    pad_right(r, event, kEventWidth);
+    r += kGap;
+    pad_left(r, answered, kAnsweredWidth);
+    r += kGap;
+    pad_left(r, percent, kPercentWidth);
+    r += kGap;
+    pad_right(r, verdict_word(line.verdict), kCheckWidth);
+    r += kGap;
+    r += shown_name(line.name);
+    while (!r.empty() && r.back() == ' ') r.pop_back();
+    out_.line(r);
+}
+
+void Listing::fault(std::string_view log, std::int64_t line, bool error, std::string_view text) {
+    out_.flush();  // what is listed so far comes before what is said about it
+    std::string message(log);
+    message += ':';
+    append_number(message, line);
+    message += error ? ": error: " : ": warning: ";
+    message += text;
+    err_.line(message);
+    err_.flush();
+}
+
+void Listing::closing(std::string_view log, const LogCounts& counts) {
+    if (csv_) return;
+    std::string c = shown_name(log) + ": ";
+    append_number(c, counts.events);
+    c += counts.events == 1 ? " event, " : " events, ";
+    append_number(c, counts.altered);
+    c += " altered, ";
+    append_number(c, counts.unreadable);
+    c += " unreadable";
+    if (counts.corrupt_at != 0) {
+        c += "; tavolin stops reading it at line ";
+        append_number(c, counts.corrupt_at);
+        c += " and will add no line to it";
+    }
+    out_.line(c + ".");
+}
+
+std::optional<LogCounts> Listing::list(File& file, std::string_view log) {
+    LineSplitter splitter;
+    LogDecoder decoder;
+    LogCounts counts;
+    std::vector<LogLine> lines;
+    const auto take = [&] {
+        for (const LogLine& l : lines) {
+            const CheckedLine checked = decoder.next(l);
+            row(log, checked);
+            switch (checked.verdict) {
+                case Verdict::kOk: break;
+                case Verdict::kUnreadable: fault(log, checked.line, true, "unreadable: " + checked.detail); break;
+                case Verdict::kAltered: fault(log, checked.line, true, "altered: " + checked.detail); break;
+                default: fault(log, checked.line, false, checked.detail); break;
+            }
+            ++(checked.verdict == Verdict::kUnreadable ? counts.unreadable : counts.events);
+            if (checked.verdict == Verdict::kAltered) ++counts.altered;
+        }
+        lines.clear();
+    };
+    static constexpr std::size_t kChunk = 64 * 1024;
+    std::vector<char> buffer(kChunk);
+    for (;;) {
+        const std::optional<std::size_t> n = file.read(buffer.data(), buffer.size());
+        if (!n) return std::nullopt;
+        if (*n == 0) break;
+        splitter.feed(buffer.data(), *n, lines);
+        take();
+    }
+    splitter.finish(lines);
+    take();
+    counts.corrupt_at = splitter.corrupt_at();
+    if (counts.corrupt_at != 0) {
+        fault(log, counts.corrupt_at, true,
+              "tavolin stops reading the log here and calls it corrupt: it will add no line to it");
+    }
+    closing(log, counts);
+    return counts;
+}
+
+int list_logs(std::vector<std::string> names, bool csv, command::Output& out, command::Output& err) {
+    if (names.empty()) names.emplace_back(kLogFileName);
+    std::size_t width = 0;
+    if (names.size() > 1) {
+        for (const std::string& name : names) width = std::max(width, name.size());
+    }
+    Listing listing(out, err, csv, width);
+    listing.header();
+    int status = command::kExitClean;
+    for (const std::string& name : names) {
+        int error = 0;
+        std::optional<File> file = File::open_for_reading(name, &error);
+        std::optional<LogCounts> counts;
+        if (file) {
+            counts = listing.list(*file, name);
+            if (!counts) error = EIO;
+        }
+        if (!counts) {
+            out.flush();
+            err.line("tavolin-log: " + name + ": " + error_text(error));
+            err.flush();
+            status = command::kExitTrouble;
+        } else if ((counts->altered > 0 || counts->unreadable > 0) && status == command::kExitClean) {
+            status = command::kExitFaults;
+        }
+    }
+    return status;
+}
+
+}  // namespace tavolin::logscheme

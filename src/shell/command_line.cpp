@@ -1,0 +1,57 @@
+#include "shell/command_line.hpp"
+
+#include <algorithm>
+
+#ifndef TAVOLIN_VERSION
+#error "the build gives the version as TAVOLIN_VERSION"
+#endif
+
+namespace tavolin::command {
+
+namespace {
+
+// Collected output goes out once this much is waiting.
+constexpr std::size_t kFlushAt = 64 * 1024;
+
+}  // namespace
+
+bool Arguments::has(std::string_view option) const {
+    return std::find(options.begin(), options.end(), option) != options.end();
+}
+
+Arguments parse_arguments(int argc, const char* const* argv, std::initializer_list<std::string_view> known) {
+    Arguments args;
+    bool options_end = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (options_end || word.size() < 2 || word.front() != '-') {
+            args.operands.emplace_back(word);
+        } else if (word == "--") {
+            options_end = true;
+        } else if (std::find(known.begin(), known.end(), word) != known.end()) {
+            args.options.emplace_back(word);
+        } else if (args.unknown.empty()) {
+            args.unknown = word;
+        }
+    }
+    return args;
+}
+
+void Output::text(std::string_view text) {
+    buffer_ += text;
+    if (buffer_.size() >= kFlushAt) flush();
+}
+
+bool Output::flush() {
+    if (!buffer_.empty() && !failed_) failed_ = write_standard(stream_, buffer_) != 0;
+    buffer_.clear();
+    return !failed_;
+}
+
+std::string version_text(std::string_view program) {
+    const std::string end(text_line_end());
+    return std::string(program) + " (Tavolin) " TAVOLIN_VERSION + end + "Copyright The Tavolin developers." + end +
+           "This is free software under the MIT licence: you may use, change and share it." + end;
+}
+
+}  // namespace tavolin::command

@@ -1,0 +1,58 @@
+// What the commands share at their edges: their arguments, their standard
+// output and error, and their exit statuses, the way command-line programs
+// of their platform do it (GNU-style --help and --version, "FILE:LINE: error:"
+// messages, usage faults told on standard error).
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/platform/files.hpp"
+
+namespace tavolin::command {
+
+// Exit statuses of the companion commands.
+inline constexpr int kExitClean = 0;     // nothing wrong found
+inline constexpr int kExitFaults = 1;    // a fault found in what was read
+inline constexpr int kExitTrouble = 2;   // a usage fault, or a file that cannot be read
+
+struct Arguments {
+    std::vector<std::string> operands;  // the file names, in order
+    std::vector<std::string> options;   // the known options given
+    std::string unknown;                // the first option that is not known
+    [[nodiscard]] bool has(std::string_view option) const;
+};
+
+// Options start with "-" and come anywhere; "--" ends them, and "-" alone is
+// an operand.
+Arguments parse_arguments(int argc, const char* const* argv, std::initializer_list<std::string_view> known);
+
+// Text collected and written out in large pieces; lines end as the
+// platform's text does unless a line end is given.
+class Output {
+public:
+    explicit Output(Stream stream) : stream_(stream) {}
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+    ~Output() { flush(); }
+
+    void text(std::string_view text);
+    void line(std::string_view text = {}) {
+        this->text(text);
+        this->text(text_line_end());
+    }
+    // Writes out what is collected; false once a write has failed.
+    bool flush();
+
+private:
+    Stream stream_;
+    std::string buffer_;
+    bool failed_ = false;
+};
+
+// "PROGRAM (Tavolin) VERSION" and the copyright lines, for --version.
+std::string version_text(std::string_view program);
+
+}  // namespace tavolin::command

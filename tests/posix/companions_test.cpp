@@ -1,0 +1,134 @@
+// The companion commands as a user runs them: what each prints on standard
+// output and standard error, and its exit status, typed out in
+// tests/data/companions.txt; and the files they read left as they were.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resultlog/encodeon.hpp"
+#include "shell/console/scripted_console.hpp"
+#include "support/expected.hpp"
+#include "support/temp_dir.hpp"
+
+namespace tavolin {
+namespace {
+
+struct Ran {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// The command in the folder, its standard output and error caught in files.
+Ran run(const test::TempDir& dir, std::vector<std::string> argv) {
+    std::vector<char*> args;
+    for (std::string& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    const std::string out = dir.file(".out");
+    const std::string err = dir.file(".err");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 || ::chdir(dir.path().c_str()) != 0) ::_exit(126);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    // A CR and a tab are shown as \r and \t, as the expected texts give them.
+    const auto shown = [](std::string text) {
+        for (const auto& [c, mark] : {std::pair{'\r', "\\r"}, std::pair{'\t', "\\t"}}) {
+            for (std::size_t at = text.find(c); at != std::string::npos; at = text.find(c, at + 2)) text.replace(at, 1, mark);
+        }
+        return text;
+    };
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, shown(dir.read(".out")), shown(dir.read(".err"))};
+}
+
+const std::string kTrueFalse = "t\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\n";
+
+TEST(Companions, TavolinCheck) {
+    test::TempDir dir;
+    dir.write("good.tav", kTrueFalse + "f\r\nA cow says ____.\r\n1\r\nmoo\r\n1\r\nP");
+    dir.write("broken.tav", kTrueFalse + "x\r\nQ\r\n1\r\nA\r\n1\r\nm\r\nQ\r\n2\r\na\r\nb\r\n3\r\nP");
+    dir.write("warned.tav", kTrueFalse + "m\r\n");
+    std::filesystem::create_directory(dir.file("folder.tav"));
+    const std::vector<std::pair<std::string, std::vector<std::string>>> runs = {
+        {"all good", {"good.tav", "warned.tav"}},
+        {"an error", {"good.tav", "broken.tav"}},
+        {"unreadable files", {"missing.tav", "broken.tav", "folder.tav"}},
+        {"no file", {}},
+        {"an unknown option", {"--bogus", "good.tav"}},
+    };
+    for (const auto& [name, args] : runs) {
+        std::vector<std::string> argv = {TAVOLIN_CHECK_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const Ran r = run(dir, argv);
+        EXPECT_EQ("status " + std::to_string(r.status) + "\n--- out\n" + r.out + "--- err\n" + r.err,
+                  test::block("companions.txt", "check: " + name) + "\n")
+            << name;
+    }
+    const Ran help = run(dir, {TAVOLIN_CHECK_BINARY, "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.substr(0, help.out.find('\n')), "Usage: tavolin-check FILE...");
+    for (const char* command : {TAVOLIN_CHECK_BINARY, TAVOLIN_LOG_BINARY}) {
+        const Ran version = run(dir, {command, "--version"});
+        const std::string name = std::filesystem::path(command).filename().string();
+        EXPECT_EQ(version.status, 0);
+        EXPECT_EQ(version.out, name + " (Tavolin) " TAVOLIN_VERSION "\nCopyright The Tavolin developers.\n"
+                               "This is free software under the MIT licence: you may use, change and share it.\n");
+    }
+    EXPECT_EQ(dir.read("good.tav"), kTrueFalse + "f\r\nA cow says ____.\r\n1\r\nmoo\r\n1\r\nP");
+}
+
+TEST(Companions, TavolinLog) {
+    test::TempDir dir;
+    std::string sound;
+    {
+        test::ChangeDir cd(dir.path());
+        dir.write(kLogFileName, "");
+        ScriptedConsole con;
+        Platform platform;
+        const auto event = [&](LocalTime t, std::string_view name, std::int16_t code, std::int16_t n, double grd) {
+            platform.local_time = [t] { return t; };
+            ENCODEON(con, platform, name, code, n, grd);
+        };
+        event({2026, 12, 8, 14, 3, 5}, "cows.tav", 4, 0, 0);
+        event({2026, 12, 8, 14, 5, 11}, "my quiz, \"2\".tav", 3, 0, 0);
+        event({2026, 12, 8, 14, 6, 40}, "my quiz, \"2\".tav", 2, 8, 62.5);
+        event({2027, 2, 28, 23, 59, 59}, "tab\there.tav", 4, 0, 0);
+        ASSERT_EQ(con.text(), "");
+        sound = dir.read(kLogFileName);
+    }
+    // The third line's SEC1 one more, and the file ending in an empty line.
+    std::string altered = sound;
+    std::size_t at = altered.find('\n', altered.find('\n') + 1) + 1;
+    for (int k = 0; k < 17; ++k) at = altered.find(' ', at) + 1;
+    altered.replace(at, altered.find(' ', at) - at, std::to_string(std::stoll(altered.substr(at)) + 1));
+    dir.write("altered.csf", altered + "\r\n");
+    const std::vector<std::pair<std::string, std::vector<std::string>>> runs = {
+        {"the log here", {}},
+        {"two logs as CSV", {"--csv", "Encrypted_file.csf", "altered.csf"}},
+        {"an altered log", {"altered.csf"}},
+        {"a missing log", {"missing.csf", "altered.csf"}},
+    };
+    for (const auto& [name, args] : runs) {
+        std::vector<std::string> argv = {TAVOLIN_LOG_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const Ran r = run(dir, argv);
+        EXPECT_EQ("status " + std::to_string(r.status) + "\n--- out\n" + r.out + "--- err\n" + r.err,
+                  test::block("companions.txt", "log: " + name) + "\n")
+            << name;
+    }
+    EXPECT_EQ(dir.read(kLogFileName), sound);
+    EXPECT_EQ(dir.read("altered.csf"), altered + "\r\n");
+}
+
+}  // namespace
+}  // namespace tavolin
