@@ -15,11 +15,18 @@
 // and rss_growth_KiB, how much the peak grew while the events ran. Both stay
 // the same from 1,000 to 1,000,000 lines: the log is read through one fixed
 // buffer and only the last line's numbers are kept.
+//
+// tavolin-log on the same logs: the real command, its listing sent to
+// /dev/null, timed from its start to its end (list_ms; the target for
+// 1,000,000 lines is under a second), with its own peak memory
+// (peak_rss_MiB, flat whatever the log's size).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -147,6 +154,36 @@ BENCHMARK(BM_LogEventBesideRawCount)
     ->Arg(1000000)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+void BM_ListLogToDevNull(benchmark::State& state) {
+    const LogFolder folder(state.range(0));
+    benchmark::DoNotOptimize(count_lines(kLogFileName));  // the page cache warmed
+    double seconds = 0;
+    long child_rss_kib = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execl(TAVOLIN_LOG_BINARY, TAVOLIN_LOG_BINARY, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        ::wait4(pid, &status, 0, &usage);
+        const std::chrono::duration<double> spent = Clock::now() - t0;
+        seconds += spent.count();
+        state.SetIterationTime(spent.count());
+        child_rss_kib = std::max(child_rss_kib, usage.ru_maxrss);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("tavolin-log found a fault");
+    }
+    state.counters["log_MiB"] = static_cast<double>(folder.size()) / (1024.0 * 1024.0);
+    state.counters["list_ms"] = seconds * 1e3 / static_cast<double>(state.iterations());
+    state.counters["peak_rss_MiB"] = static_cast<double>(child_rss_kib) / 1024.0;
+}
+BENCHMARK(BM_ListLogToDevNull)->Arg(1000)->Arg(1000000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tavolin

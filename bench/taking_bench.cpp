@@ -16,6 +16,8 @@
 //   full 3000-question draw         the swap-removal order of every question
 //   layout of 100 answers           AnswerLayout alone, and ANSWERS_READ
 //                                   (shuffle and layout)
+//   tavolin-check's whole check     check_quiz_file on the whole file, every
+//                                   line read and judged
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -31,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "authoring/quiz_check.hpp"
 #include "authoring/quiz_reader.hpp"
 #include "shell/console/console.hpp"
 #include "shell/run_state.hpp"
@@ -194,6 +197,20 @@ void BM_FirstLineCheckAndCountPass(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * f.bytes));
 }
 BENCHMARK(BM_FirstLineCheckAndCountPass)->Unit(benchmark::kMillisecond);
+
+void BM_CheckWholeFile(benchmark::State& state) {
+    const QuizFixture& f = fixture();
+    const double raw = raw_seconds(0);
+    LoopTimer timer;
+    for (auto _ : state) {
+        std::optional<QuizFile> file = QuizFile::open(f.name);
+        const CheckSummary summary = check_quiz_file(*file, [](const Finding&) {});
+        if (summary.errors != 0 || summary.multiple_choice != kRecords) state.SkipWithError("check failed");
+    }
+    report(state, timer.seconds_each(state), raw);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * f.bytes));
+}
+BENCHMARK(BM_CheckWholeFile)->Unit(benchmark::kMillisecond);
 
 void BM_RawLineCount_DownToLastRecord(benchmark::State& state) {
     const QuizFixture& f = fixture();

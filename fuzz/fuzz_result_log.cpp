@@ -13,7 +13,9 @@
 //     CR LF), so the new line stands on a line of its own. Nothing is said.
 // A log of nothing but such lines (or an empty one) must always grow. No
 // event may crash, hang or run into undefined behaviour, whatever the log
-// holds.
+// holds. And every line added decodes, against the line before it, to the
+// event and the clock it was given (and for a graded quiz to its questions
+// and percentage): the decoder of tavolin-log is the oracle.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +30,8 @@
 
 #include "invariant.hpp"
 #include "resultlog/encodeon.hpp"
+#include "resultlog/log_decode.hpp"
+#include "resultlog/log_reader.hpp"
 #include "shell/platform/platform.hpp"
 #include "shell/console/scripted_console.hpp"
 
@@ -104,6 +108,13 @@ bool all_program_lines(std::string_view content) {
     return true;
 }
 
+// The numbers of the last line of a log the program reads as sound.
+tavolin::logscheme::Fields last_fields(std::string_view log) {
+    tavolin::logscheme::LastLineReader reader;
+    if (!reader.feed(log.data(), log.size()) || !reader.finish()) fail("a log the program wrote to is corrupt");
+    return reader.last();
+}
+
 void one_event(const tavolin::Platform& platform, std::string_view name, std::int16_t event, std::int16_t outof,
                double grade) {
     const std::string before = read_log();
@@ -136,6 +147,34 @@ void one_event(const tavolin::Platform& platform, std::string_view name, std::in
     added.remove_suffix(2);
     std::size_t widest = 0;
     check(program_line(added, name, widest), "the new line is not nineteen numbers and the name");
+
+    namespace ls = tavolin::logscheme;
+    const ls::Fields previous = last_fields(before);
+    const ls::Fields line = last_fields(after);
+    const ls::Decoded d = ls::decode_fields(previous, line, event);
+    const tavolin::LocalTime now = platform.local_time();
+    check(d.year == now.year && d.month == now.month && d.day == now.day && d.hour == now.hour &&
+              d.minute == now.minute && d.second == now.second,
+          "the new line does not decode to the clock it was given");
+    if (event == tavolin::kEventGraded) {
+        check(d.answered == outof && d.percent == tavolin::logscheme::round_percentage(grade),
+              "the new line does not decode to the questions and the percentage it was given");
+    }
+    // The decoder, given the two lines in a row, finds the event: the one
+    // whose relations hold (a previous line can be made so that two fit).
+    check(ls::relations_hold(previous, line, event), "the new line does not hold the relations of its event");
+    ls::LogDecoder decoder;
+    ls::LogLine read;
+    read.readable = true;
+    if (before.find_first_not_of(" \t\r\n") != std::string::npos) {
+        read.line = 1;
+        read.fields = previous;
+        decoder.next(read);
+    }
+    read.line = 2;
+    read.fields = line;
+    const std::int16_t found = decoder.next(read).value.event;
+    check(found == event || ls::relations_hold(previous, line, found), "the new line decodes to another event");
     if (all_program_lines(before)) check(all_program_lines(after), "a sound log did not stay sound");
 }
 

@@ -95,6 +95,27 @@ bool QuizFile::read_line(std::string& out, std::size_t keep) {
     return true;
 }
 
+bool QuizFile::read_line_view(std::string_view& out, std::string& spare, std::size_t keep) {
+    if (at_end()) {
+        out = {};
+        return false;
+    }
+    const char* start = buffer_.get() + pos_;
+    const void* found = std::memchr(start, '\n', len_ - pos_);
+    if (found == nullptr) {
+        // The line runs on past the buffer, or is the last one: read as usual.
+        const bool read = read_line(spare, keep);
+        out = spare;
+        return read;
+    }
+    const auto raw = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+    last_length_ = raw > 0 && start[raw - 1] == '\r' ? raw - 1 : raw;
+    out = std::string_view(start, std::min(last_length_, keep));
+    pos_ += raw + 1;
+    ++lines_done_;
+    return true;
+}
+
 bool QuizFile::skip_line() { return skip_lines(1) == 1; }
 
 std::int64_t QuizFile::skip_lines(std::int64_t count) {

@@ -48,6 +48,10 @@ public:
     // `keep` bytes and passing over the rest. False, with `out` empty, when
     // the file is at its end.
     bool read_line(std::string& out, std::size_t keep = kLineKeep);
+    // The same as read_line, but the line comes as a view of the reader's own
+    // buffer when it stands whole in it (no copy), else it is read into
+    // `spare`. The view lasts until the next read.
+    bool read_line_view(std::string_view& out, std::string& spare, std::size_t keep = kLineKeep);
     // Passes over the next line. False when the file is at its end.
     bool skip_line();
     // Passes over up to `count` lines; returns how many there were.

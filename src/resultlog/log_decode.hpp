@@ -62,6 +62,7 @@ public:
 private:
     enum class Phase : std::uint8_t { kSkip, kNumber, kName, kResync };
 
+    const char* quick_line(const char* p, const char* nl, std::vector<LogLine>& out);
     void unreadable(std::string fault, std::int64_t fault_line, std::vector<LogLine>& out);
     bool end_number(std::vector<LogLine>& out);
     void end_line(std::vector<LogLine>& out);
@@ -110,7 +111,7 @@ struct CheckedLine {
 // missing previous line).
 class LogDecoder {
 public:
-    CheckedLine next(const LogLine& line);
+    CheckedLine next(LogLine line);
 
 private:
     Fields previous_{};

@@ -40,30 +40,34 @@ std::string_view verdict_word(Verdict verdict) {
     return "";
 }
 
-void append_number(std::string& out, std::int64_t value, std::size_t digits = 0) {
+void append_number(std::string& out, std::int64_t value) {
     std::array<char, 24> text{};
     const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-    const auto size = static_cast<std::size_t>(end - text.data());
-    if (size < digits) out.append(digits - size, '0');
-    out.append(text.data(), size);
+    out.append(text.data(), static_cast<std::size_t>(end - text.data()));
 }
 
-// The local date and time in ISO 8601, without an offset.
-std::string time_text(const Decoded& d) {
-    std::string t;
-    if (!d.time_exists) return t;
-    append_number(t, d.year, 4);
-    t += '-';
-    append_number(t, d.month, 2);
-    t += '-';
-    append_number(t, d.day, 2);
-    t += 'T';
-    append_number(t, d.hour, 2);
-    t += ':';
-    append_number(t, d.minute, 2);
-    t += ':';
-    append_number(t, d.second, 2);
-    return t;
+// Two digits of a date or time field, or four of a year (which lie in range).
+void append_digits(std::string& out, std::int64_t value, int digits) {
+    char text[4];
+    for (int i = digits - 1; i >= 0; --i, value /= 10) text[i] = static_cast<char>('0' + value % 10);
+    out.append(text, static_cast<std::size_t>(digits));
+}
+
+// The local date and time in ISO 8601, without an offset, padded to its
+// column (blank when the line gives no date that exists).
+void append_time(std::string& out, const Decoded& d) {
+    if (!d.time_exists) return;
+    append_digits(out, d.year, 4);
+    out += '-';
+    append_digits(out, d.month, 2);
+    out += '-';
+    append_digits(out, d.day, 2);
+    out += 'T';
+    append_digits(out, d.hour, 2);
+    out += ':';
+    append_digits(out, d.minute, 2);
+    out += ':';
+    append_digits(out, d.second, 2);
 }
 
 void pad_left(std::string& out, std::string_view text, std::size_t width) {
@@ -91,13 +95,14 @@ void csv_field(std::string& out, std::string_view text) {
     out += '"';
 }
 
-std::string shown_name(std::string_view name) {
-    std::string shown(name);
-    for (char& c : shown) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) c = '?';
+// A name as the table shows it: control bytes as '?'.
+void append_shown(std::string& out, std::string_view name) {
+    const std::size_t from = out.size();
+    out += name;
+    for (std::size_t i = from; i < out.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(out[i]);
+        if (byte < 0x20 || byte == 0x7f) out[i] = '?';
     }
-    return shown;
 }
 
 }  // namespace
@@ -136,13 +141,10 @@ void Listing::row(std::string_view log, const CheckedLine& line) {
     const bool graded = line.verdict != Verdict::kUnreadable && line.value.event == 2;
     std::string answered;
     std::string percent;
-    if (graded) {
-        append_number(answered, line.value.answered);
-        append_number(percent, line.value.percent);
-    }
+    if (graded && line.value.answered >= 1 && line.value.answered <= 3000) append_number(answered, line.value.answered);
+    if (graded && line.value.percent >= 0 && line.value.percent <= 100) append_number(percent, line.value.percent);
     std::string number;
     append_number(number, line.line);
-    const std::string time = time_text(line.value);
     const std::string_view event = line.verdict == Verdict::kUnreadable ? "" : event_word(line.value.event);
     std::string& r = row_;
     r.clear();
@@ -151,9 +153,12 @@ void Listing::row(std::string_view log, const CheckedLine& line) {
             csv_field(r, log);
             r += ',';
         }
-        for (const std::string_view field : {std::string_view(number), std::string_view(time), event,
-                                             std::string_view(answered), std::string_view(percent)}) {
-            csv_field(r, field);
+        r += number;
+        r += ',';
+        append_time(r, line.value);
+        r += ',';
+        for (const std::string_view field : {event, std::string_view(answered), std::string_view(percent)}) {
+            r += field;
             r += ',';
         }
         std::string check(verdict_word(line.verdict));
@@ -166,12 +171,15 @@ void Listing::row(std::string_view log, const CheckedLine& line) {
         return;
     }
     if (log_width_ > 0) {
-        pad_right(r, shown_name(log), log_width_);
+        append_shown(r, log);
+        if (log.size() < log_width_) r.append(log_width_ - log.size(), ' ');
         r += kGap;
     }
     pad_left(r, number, kLineWidth);
     r += kGap;
-    pad_right(r, time, kTimeWidth);
+    const std::size_t time_at = r.size();
+    append_time(r, line.value);
+    r.append(kTimeWidth - (r.size() - time_at), ' ');
     r += kGap;
     pad_right(r, event, kEventWidth);
     r += kGap;
@@ -181,7 +189,7 @@ void Listing::row(std::string_view log, const CheckedLine& line) {
     r += kGap;
     pad_right(r, verdict_word(line.verdict), kCheckWidth);
     r += kGap;
-    r += shown_name(line.name);
+    append_shown(r, line.name);
     while (!r.empty() && r.back() == ' ') r.pop_back();
     out_.line(r);
 }
@@ -199,7 +207,9 @@ void Listing::fault(std::string_view log, std::int64_t line, bool error, std::st
 
 void Listing::closing(std::string_view log, const LogCounts& counts) {
     if (csv_) return;
-    std::string c = shown_name(log) + ": ";
+    std::string c;
+    append_shown(c, log);
+    c += ": ";
     append_number(c, counts.events);
     c += counts.events == 1 ? " event, " : " events, ";
     append_number(c, counts.altered);
@@ -220,8 +230,8 @@ std::optional<LogCounts> Listing::list(File& file, std::string_view log) {
     LogCounts counts;
     std::vector<LogLine> lines;
     const auto take = [&] {
-        for (const LogLine& l : lines) {
-            const CheckedLine checked = decoder.next(l);
+        for (LogLine& l : lines) {
+            const CheckedLine checked = decoder.next(std::move(l));
             row(log, checked);
             switch (checked.verdict) {
                 case Verdict::kOk: break;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "grading/grades.hpp"
@@ -175,6 +176,7 @@ TEST(LogLines, WhatMakesALine) {
         {"1 2 3 4 5 6 7 8 9 10\r\n" + nums + " b\r\n", {"1!expected nineteen numbers and a name on one line; found them over lines 1 to 2"}},
         {"1 2\r\n3 x\r\n", {"1!expected number 4 of 19 (a sign and digits); found 'x' on line 2"}},
         {"99999999999999999999 " + nums.substr(2) + " q", {"1!expected number 1 of 19 within the signed 64-bit range; found more"}},
+        {"9999999999999999999 " + nums.substr(2) + " q\n", {"1!expected number 1 of 19 within the signed 64-bit range; found more"}},
         {"1 2 3", {"1!expected nineteen numbers and a name; found the end of the file after 3 numbers"}},
     };
     std::mt19937 rng(3);
@@ -194,6 +196,44 @@ TEST(LogLines, WhatMakesALine) {
     ASSERT_EQ(lines.size(), 1U);
     EXPECT_EQ(lines[0].fields[0], INT64_MIN);
     EXPECT_EQ(lines[0].fields[1], INT64_MAX);
+}
+
+// A line whose numbers hold together but give a time that does not exist, or
+// a graded quiz with a count or a percentage out of range, is altered.
+TEST(LogLines, WhatALineGivesMustBePossible) {
+    const std::string gone = "the date and time it gives do not exist: ";
+    const std::vector<std::tuple<LocalTime, std::int16_t, double, std::string>> cases = {
+        {{2024, 2, 29, 0, 0, 0}, 1, 0.0, ""},
+        {{2000, 2, 29, 23, 59, 59}, 3000, 100.0, ""},
+        {{1, 1, 1, 0, 0, 0}, 1, 0.0, ""},
+        {{9999, 12, 31, 23, 59, 59}, 1, 0.0, ""},
+        {{2023, 2, 29, 0, 0, 0}, 1, 0.0, gone + "2023-02-29 00:00:00"},
+        {{1900, 2, 29, 0, 0, 0}, 1, 0.0, gone + "1900-02-29 00:00:00"},
+        {{2024, 4, 31, 0, 0, 0}, 1, 0.0, gone + "2024-04-31 00:00:00"},
+        {{2024, 13, 1, 0, 0, 0}, 1, 0.0, gone + "2024-13-01 00:00:00"},
+        {{2024, 0, 1, 0, 0, 0}, 1, 0.0, gone + "2024-00-01 00:00:00"},
+        {{2024, 1, 0, 0, 0, 0}, 1, 0.0, gone + "2024-01-00 00:00:00"},
+        {{2024, 1, 1, 24, 0, 0}, 1, 0.0, gone + "2024-01-01 24:00:00"},
+        {{2024, 1, 1, 0, 60, 0}, 1, 0.0, gone + "2024-01-01 00:60:00"},
+        {{2024, 1, 1, 0, 0, 60}, 1, 0.0, gone + "2024-01-01 00:00:60"},
+        {{2024, 1, 1, 0, -1, 0}, 1, 0.0, gone + "2024-01-01 00:-1:00"},
+        {{10000, 1, 1, 0, 0, 0}, 1, 0.0, gone + "10000-01-01 00:00:00"},
+        {{0, 1, 1, 0, 0, 0}, 1, 0.0, gone + "0-01-01 00:00:00"},
+        {{2024, 1, 1, 0, 0, 0}, 0, 0.0, "the questions answered, 0, are not from 1 to 3000"},
+        {{2024, 1, 1, 0, 0, 0}, 3001, 0.0, "the questions answered, 3001, are not from 1 to 3000"},
+        {{2024, 1, 1, 0, 0, 0}, 1, 100.6, "the percentage, 101, is not from 0 to 100"},
+        {{2024, 1, 1, 0, 0, 0}, 1, -0.6, "the percentage, -1, is not from 0 to 100"},
+    };
+    for (const auto& [time, answered, percent, detail] : cases) {
+        LogDecoder decoder;
+        LogLine line;
+        line.line = 1;
+        line.readable = true;
+        line.fields = next_fields({}, time, kEventGraded, answered, percent);
+        const CheckedLine checked = decoder.next(line);
+        EXPECT_EQ(checked.verdict, detail.empty() ? Verdict::kOk : Verdict::kAltered) << detail;
+        EXPECT_EQ(checked.detail, detail.empty() ? "" : detail + " (the zeros that stand in for a missing line)");
+    }
 }
 
 // A log of four events (made, opened, graded, made) with one number of the
