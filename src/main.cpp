@@ -1,12 +1,14 @@
-// The tavolin program: the run on the terminal, and the one place where every
-// way of ending it is turned into an exit status. The console is always
-// destroyed (which gives the terminal back) before anything is written to
-// standard error, so that a message never lands in raw mode or in a colour.
+// The tavolin program: the command line answered, or the run on the terminal
+// and the one place where every way of ending it is turned into an exit
+// status. The console is always destroyed (which gives the terminal back)
+// before anything is written to standard error, so that a message never lands
+// in raw mode or in a colour.
 #include <cstdio>
 #include <exception>
 #include <optional>
 #include <string>
 
+#include "shell/arguments.hpp"
 #include "shell/console/system_console.hpp"
 #include "shell/errors.hpp"
 #include "shell/main_loop.hpp"
@@ -23,7 +25,8 @@ void report(const std::string& message) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (const auto answered = tavolin::answer_arguments(argc, argv)) return *answered;
     int status = 1;
     std::optional<std::string> message;
     try {

@@ -15,6 +15,8 @@ inline constexpr int kExitQuit = 0;
 inline constexpr int kExitIoError = 1;
 inline constexpr int kExitEndOfInput = 2;
 inline constexpr int kExitForcedClose = 3;
+// A command-line argument the program does not take (EX_USAGE of sysexits).
+inline constexpr int kExitUsage = 64;
 
 // Standard input is closed (Ctrl-D on an empty line, a closed pipe, a hang-up).
 class EndOfInput : public std::runtime_error {

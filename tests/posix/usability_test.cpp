@@ -1,15 +1,19 @@
 // The real program on a pseudo-terminal, where only a real terminal shows
 // it: stopped with Ctrl-Z and brought back with fg from a shell with job
 // control (at a prompt with text typed, and at the key wait), Ctrl-D at the
-// key wait, and the exit status of a hang-up.
+// key wait, the exit status of a hang-up, and the command-line arguments.
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <string>
+#include <tuple>
+#include <vector>
 
+#include "support/expected.hpp"
 #include "support/pty_harness.hpp"
 #include "support/temp_dir.hpp"
 
@@ -87,6 +91,39 @@ TEST(PtyUsability, AHangUpEndsTheRunBySIGHUP) {
     EXPECT_TRUE((WIFSIGNALED(*status) && WTERMSIG(*status) == SIGHUP) ||
                 (WIFEXITED(*status) && WEXITSTATUS(*status) == 128 + SIGHUP))
         << "status " << *status;
+}
+
+// Answered on standard output (the terminal here) or refused on standard
+// error (a file elsewhere), without the console: the terminal's settings and
+// the folder stay as they were.
+TEST(PtyUsability, ArgumentsAreAnsweredWithoutTouchingTheTerminalOrTheFolder) {
+    const std::string usage = "' (usage: tavolin [--help | --version])\n";
+    const std::vector<std::tuple<std::vector<std::string>, std::string, std::string, int>> cases = {
+        {{"--help"}, tavolin::test::block("arguments.txt", "--help"), "", 0},
+        {{"--version"}, tavolin::test::block("arguments.txt", "--version"), "", 0},
+        {{"-h"}, "", "tavolin: unrecognized option '-h" + usage, 64},
+        {{"quiz.tav"}, "", "tavolin: unexpected argument 'quiz.tav" + usage, 64},
+        {{"--version", "--help"}, "", "tavolin: unexpected argument '--help" + usage, 64},
+    };
+    for (const auto& [args, out, err, status] : cases) {
+        SCOPED_TRACE(args.back());
+        TempDir dir, elsewhere;
+        Pty p;
+        Pty::Options o;
+        o.cwd = dir.path();
+        o.argv = {"sh", "-c", "exec \"$@\" 2>\"$0\"", elsewhere.file("err")};
+        for (const std::string& word : tavolin::test::program_command()) o.argv.push_back(word);
+        o.argv.insert(o.argv.end(), args.begin(), args.end());
+        const auto ended = tavolin::test::wait_child(p, p.start_program(o));
+        ASSERT_TRUE(ended && WIFEXITED(*ended));
+        EXPECT_EQ(WEXITSTATUS(*ended), status);
+        std::string shown;  // the terminal ends each line with CR LF
+        for (const char c : out) shown += c == '\n' ? "\r\n" : std::string(1, c);
+        EXPECT_EQ(p.output(), shown);
+        EXPECT_EQ(elsewhere.read("err"), err);
+        tavolin::test::expect_same_settings(p.before(), p.now());
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    }
 }
 
 }  // namespace
