@@ -108,12 +108,16 @@ void wake_up() {
 
 // The one way the terminal is given back, used by the destructor and by the
 // signal handlers alike: colour reset and cursor shown, original settings.
-// Async-signal-safe, and harmless when done twice.
-void give_back_terminal() {
+// At the end of the run (TCSAFLUSH) the keys still unread are dropped with
+// it: typed after the program was done with the keyboard, during the closing
+// countdown say, they would otherwise run in the shell as a command. A stop
+// (TCSADRAIN) keeps them for the program when it goes on. Async-signal-safe,
+// and harmless when done twice.
+void give_back_terminal(int when) {
     if (shared.escapes) write_all(shared.out, kReset);
     if (shared.raw_on) {
         shared.raw_on = 0;
-        ::tcsetattr(shared.in, TCSADRAIN, &shared.original);
+        ::tcsetattr(shared.in, when, &shared.original);
     }
 }
 
@@ -153,7 +157,7 @@ void unblock(int sig) {
 // SIGINT, SIGTERM, SIGHUP, SIGQUIT: give the terminal back, then die of the
 // same signal so that the shell sees 128 + its number.
 void on_fatal_signal(int sig) {
-    give_back_terminal();
+    give_back_terminal(TCSAFLUSH);
     set_handler(sig, SIG_DFL, 0);
     unblock(sig);
     ::raise(sig);
@@ -164,7 +168,7 @@ void on_fatal_signal(int sig) {
 void on_suspend(int) {
     const int saved_errno = errno;
     const std::uint64_t stopped_at = now_ms();
-    give_back_terminal();
+    give_back_terminal(TCSADRAIN);
     set_handler(SIGTSTP, SIG_DFL, 0);
     unblock(SIGTSTP);
     ::raise(SIGTSTP);  // stops here until SIGCONT
@@ -274,7 +278,7 @@ TerminalConsole::TerminalConsole(int input_fd, int output_fd) : in_(input_fd), o
 TerminalConsole::~TerminalConsole() {
     flush();
     shared.want_raw = 0;
-    give_back_terminal();
+    give_back_terminal(TCSAFLUSH);
     remove_handlers();
     for (int* fd : {&shared.wake_read, &shared.wake_write}) {
         if (*fd >= 0) ::close(*fd);

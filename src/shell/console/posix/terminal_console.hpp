@@ -5,12 +5,16 @@
 // no CR/NL translation, no XON/XOFF, no stripping of the eighth bit; signals
 // stay on, so Ctrl-C, Ctrl-\ and Ctrl-Z work as usual; output post-processing
 // stays on, so "\n" still becomes CR LF; VMIN 1, VTIME 0. The change is made
-// with TCSANOW and undone with TCSADRAIN, never TCSAFLUSH, so keys typed
-// before a prompt or during a pause are kept for the next answer. The program
-// echoes what is typed itself (through the line editor). Input that is not a
-// terminal is read as it comes and echoed the same way, so a transcript reads
-// like the screen; its end, or a hang-up of the terminal, ends the input (a
-// line typed at a terminal that hung up is dropped, not taken as an answer).
+// with TCSANOW, so keys typed before the first prompt are kept for the first
+// answer (as keys typed during a pause are kept for the next one). At the
+// end of the run it is undone with TCSAFLUSH: keys still unread then (typed
+// during the closing countdown, say) are dropped rather than left to run in
+// the shell as a command. A stop with Ctrl-Z undoes it with TCSADRAIN, which
+// keeps them for the program when it goes on. The program echoes what is
+// typed itself (through the line editor). Input that is not a terminal is
+// read as it comes and echoed the same way, so a transcript reads like the
+// screen; its end, or a hang-up of the terminal, ends the input (a line typed
+// at a terminal that hung up is dropped, not taken as an answer).
 //
 // Output is collected in memory and written (one write(2) loop) before every
 // pause, before every read that has to wait for a key, and at the end.

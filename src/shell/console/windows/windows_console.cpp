@@ -24,10 +24,11 @@
 // ends the input. Redirected output gets plain text with CR LF line ends and
 // no colours.
 //
-// The console is given back (input and output modes, colour, cursor) by the
-// destructor, and by the control handler on Ctrl-C, Ctrl-Break, closing the
-// window, logging off and shutting down; the handler then ends the process
-// with the status 0xC000013A, as Windows does on Ctrl-C.
+// The console is given back (input and output modes, colour, cursor, with
+// the keys still unread dropped) by the destructor, and by the control
+// handler on Ctrl-C, Ctrl-Break, closing the window, logging off and shutting
+// down; the handler then ends the process with the status 0xC000013A, as
+// Windows does on Ctrl-C.
 #include <windows.h>
 
 #include <algorithm>
@@ -68,7 +69,10 @@ struct Saved {
 
 Saved saved;
 
-// Puts back what was found. Called with the lock held.
+// Puts back what was found, at the end of the run. Keys still unread are
+// dropped: typed after the program was done with the keyboard (during the
+// closing countdown, say), they would otherwise reach the shell as a
+// command. Called with the lock held.
 void give_back_console() {
     if (!saved.owned) return;
     saved.owned = false;
@@ -77,7 +81,10 @@ void give_back_console() {
         SetConsoleCursorInfo(saved.out, &saved.cursor);
         SetConsoleMode(saved.out, saved.out_mode);
     }
-    if (saved.in_console) SetConsoleMode(saved.in, saved.in_mode);
+    if (saved.in_console) {
+        FlushConsoleInputBuffer(saved.in);
+        SetConsoleMode(saved.in, saved.in_mode);
+    }
 }
 
 // The status of a console program ended by Ctrl-C, as Windows gives it.
