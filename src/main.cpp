@@ -40,6 +40,10 @@ int main(int argc, char** argv) {
             // prompt comes on a row of its own.
             con.finish_line();
             status = tavolin::kExitEndOfInput;
+        } catch (const tavolin::EndRequested&) {
+            // A hang-up or SIGTERM, noted by the console: the report was
+            // finished on the way here; the process ends by it below.
+            con.finish_line();
         } catch (const tavolin::FatalIoError& e) {
             con.finish_line();
             message = "input/output error: " + e.path() + ": " + e.reason();
@@ -57,6 +61,10 @@ int main(int argc, char** argv) {
         message = e.what();
         status = 1;
     }
-    if (message) report(*message);
+    // A request to end that came during the run, however the run then ended,
+    // decides how the process ends; a terminal that hung up takes no message.
+    const auto request = tavolin::noted_end_request();
+    if (message && !(request && request->terminal_gone)) report(*message);
+    if (request) tavolin::end_as_requested(*request);
     return status;
 }

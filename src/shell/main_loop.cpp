@@ -169,6 +169,10 @@ int run_program(Console& con, RunState& st) {
         // the closing lines it would have had at a quit.
         finish_report(st);
         throw;
+    } catch (const EndRequested&) {
+        // So too when the run is told to end (a hang-up, SIGTERM).
+        finish_report(st);
+        throw;
     }
 }
 

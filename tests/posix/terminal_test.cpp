@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "shell/console/posix/terminal_console.hpp"
+#include "shell/errors.hpp"
 #include "support/pty_harness.hpp"
 
 namespace tavolin {
@@ -47,18 +48,26 @@ TEST(TerminalConsole, RawModeEscapeSequencesAndTheExactSettingsAfter) {
 
 // A child that shows "ready" with the cursor hidden and a colour set, waits
 // until keys are typed without reading them, takes the signal, then reads a
-// line.
+// line; told to end, it ends as the program's main does.
 pid_t start_reader(Pty& pty, int sig) {
     return pty.start_child([&pty, sig] {
-        TerminalConsole con(pty.slave(), pty.slave());
-        con.write("ready");
-        con.hide_cursor();
-        con.set_colour(9);
-        con.flush();
-        pollfd typed{pty.slave(), POLLIN, 0};
-        ::poll(&typed, 1, -1);
-        ::raise(sig);
-        return con.read_line() == "ok" ? 0 : 1;
+        {
+            TerminalConsole con(pty.slave(), pty.slave());
+            con.write("ready");
+            con.hide_cursor();
+            con.set_colour(9);
+            con.flush();
+            pollfd typed{pty.slave(), POLLIN, 0};
+            ::poll(&typed, 1, -1);
+            ::raise(sig);
+            try {
+                return con.read_line() == "ok" ? 0 : 1;
+            } catch (const EndRequested&) {
+                con.finish_line();
+            }
+        }
+        if (const auto request = noted_end_request()) end_as_requested(*request);
+        return 1;
     });
 }
 

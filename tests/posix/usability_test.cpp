@@ -25,6 +25,7 @@ using tavolin::test::TempDir;
 
 constexpr std::string_view kMenu = "Numbers 1-4   > ";
 constexpr std::string_view kShellPrompt = "tav> ";
+constexpr std::string_view kQuiz = "t\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\nP";
 
 // Stops the program at the shell's terminal and brings it back.
 void stop_and_fg(Pty& sh) {
@@ -37,7 +38,7 @@ void stop_and_fg(Pty& sh) {
 
 TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
     TempDir dir;
-    dir.write("q.tav", "t\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\nP");
+    dir.write("q.tav", kQuiz);
     Pty::Options o;
     o.cwd = dir.path();
     o.argv = {"bash", "--norc", "--noprofile", "-i"};
@@ -78,19 +79,31 @@ TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
     EXPECT_TRUE(tavolin::test::wait_child(sh, pid).has_value());
 }
 
-TEST(PtyUsability, AHangUpEndsTheRunBySIGHUP) {
-    TempDir dir;
-    Pty::Options o;
-    o.cwd = dir.path();
-    Pty p;
-    const pid_t pid = p.start_program(o);
-    ASSERT_TRUE(p.wait_for(kMenu));
-    p.hang_up();
-    const auto status = tavolin::test::wait_child(p, pid);
-    ASSERT_TRUE(status);
-    EXPECT_TRUE((WIFSIGNALED(*status) && WTERMSIG(*status) == SIGHUP) ||
-                (WIFEXITED(*status) && WEXITSTATUS(*status) == 128 + SIGHUP))
-        << "status " << *status;
+// A hang-up of the terminal, SIGHUP sent, SIGTERM sent, at the menu after a
+// quiz in report mode: the report gets its closing lines, the prompt's line
+// is ended, and the run ends by the signal.
+TEST(PtyUsability, AHangUpOrSIGTERMFinishesTheReportAndEndsByTheSignal) {
+    for (const auto& [sig, hang_up] : {std::pair{SIGHUP, true}, std::pair{SIGHUP, false}, std::pair{SIGTERM, false}}) {
+        SCOPED_TRACE(hang_up ? "hang-up" : std::to_string(sig));
+        TempDir dir;
+        dir.write("q.tav", kQuiz);
+        Pty::Options o;
+        o.cwd = dir.path();
+        Pty p;
+        const pid_t pid = p.start_program(o);
+        p.send("3\rq.tav\r1\r");
+        ASSERT_TRUE(p.wait_for(" to continue\r\n"));
+        p.send("\x1b[3~");
+        ASSERT_TRUE(p.wait_for("Numbers 1-3   > "));
+        hang_up ? p.hang_up() : void(::kill(pid, sig));
+        const auto status = tavolin::test::wait_child(p, pid);
+        ASSERT_TRUE(status);
+        EXPECT_TRUE((WIFSIGNALED(*status) && WTERMSIG(*status) == sig) ||
+                    (WIFEXITED(*status) && WEXITSTATUS(*status) == 128 + sig))
+            << "status " << *status;
+        EXPECT_TRUE(dir.read("report.txt").ends_with("100.00%.\r\n \r\nThank you for using Tavolin!!\r\n"));
+        EXPECT_TRUE(hang_up || p.output().ends_with("Numbers 1-3   > \r\n\x1b[0m\x1b[?25h")) << p.output();
+    }
 }
 
 // Answered on standard output (the terminal here) or refused on standard

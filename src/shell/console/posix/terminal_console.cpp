@@ -10,11 +10,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <thread>
 
 #include "shell/console/plain_echo.hpp"
+#include "shell/errors.hpp"
 #include "shell/console/utf8.hpp"
 
 namespace tavolin {
@@ -41,8 +43,10 @@ std::string sgr_sequence(int code) { return "\x1b[" + std::to_string(code == 0 ?
 // Flush early once this much is waiting, so that memory stays bounded.
 constexpr std::size_t kFlushAt = 64 * 1024;
 
-// The signals that end the program, and those that only interrupt it.
-constexpr std::array<int, 4> kFatalSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// The signals that end the program at once, those that ask the run to end
+// (it finishes its report first), and those that only interrupt it.
+constexpr std::array<int, 2> kFatalSignals = {SIGINT, SIGQUIT};
+constexpr std::array<int, 2> kEndSignals = {SIGTERM, SIGHUP};
 constexpr std::array<int, 3> kOtherSignals = {SIGTSTP, SIGCONT, SIGWINCH};
 
 // What the signal handlers need, in static storage: they may run at any
@@ -61,7 +65,8 @@ struct Shared {
     volatile std::sig_atomic_t cursor_hidden = 0;  // the program hid the cursor
     volatile std::sig_atomic_t resized = 0;        // SIGWINCH came
     volatile std::sig_atomic_t stopped_ms = 0;     // time spent stopped by Ctrl-Z, in all
-    int wake_read = -1;                            // the pipe a continue is told through
+    volatile std::sig_atomic_t end_request = 0;    // SIGTERM or SIGHUP came (the first of them)
+    int wake_read = -1;                            // the pipe a continue or an end request is told through
     int wake_write = -1;
     struct sigaction previous[NSIG];
     bool installed[NSIG];
@@ -98,8 +103,9 @@ std::uint64_t now_ms() {
     return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
 }
 
-// Tells the program that it was continued after a stop, so that it draws the
-// current row again. Async-signal-safe; a full pipe already tells it.
+// Wakes the program in its key read or pause: it was continued after a stop
+// (and draws the current row again), or told to end. Async-signal-safe; a
+// full pipe already tells it.
 void wake_up() {
     if (shared.wake_write < 0) return;
     const char byte = 1;
@@ -154,13 +160,25 @@ void unblock(int sig) {
     ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
-// SIGINT, SIGTERM, SIGHUP, SIGQUIT: give the terminal back, then die of the
-// same signal so that the shell sees 128 + its number.
+// SIGINT, SIGQUIT: give the terminal back, then die of the same signal so
+// that the shell sees 128 + its number.
 void on_fatal_signal(int sig) {
     give_back_terminal(TCSAFLUSH);
     set_handler(sig, SIG_DFL, 0);
     unblock(sig);
     ::raise(sig);
+}
+
+// SIGTERM, SIGHUP: only noted. The key read or the pause that the program is
+// in, or the next one, throws EndRequested; the run finishes its report on
+// the way out, and main gives the terminal back and ends by the signal. A
+// second one changes nothing (a hang-up can bring one from the kernel and one
+// from the shell).
+void on_end_request(int sig) {
+    const int saved_errno = errno;
+    if (shared.end_request == 0) shared.end_request = sig;
+    wake_up();
+    errno = saved_errno;
 }
 
 // SIGTSTP (Ctrl-Z): the shell gets its terminal back while the program is
@@ -206,6 +224,7 @@ void install_handlers() {
         set_handler(sig, handler, flags);
     };
     for (const int sig : kFatalSignals) install(sig, on_fatal_signal, 0);
+    for (const int sig : kEndSignals) install(sig, on_end_request, SA_RESTART);
     install(SIGTSTP, on_suspend, SA_RESTART);
     install(SIGCONT, on_continue, SA_RESTART);
     install(SIGWINCH, on_resize, SA_RESTART);
@@ -217,6 +236,7 @@ void remove_handlers() {
         shared.installed[sig] = false;
     };
     for (const int sig : kFatalSignals) remove(sig);
+    for (const int sig : kEndSignals) remove(sig);
     for (const int sig : kOtherSignals) remove(sig);
 }
 
@@ -251,6 +271,7 @@ TerminalConsole::TerminalConsole(int input_fd, int output_fd) : in_(input_fd), o
     shared.cursor_hidden = 0;
     shared.resized = 0;
     shared.stopped_ms = 0;
+    shared.end_request = 0;
     if (int ends[2]; ::pipe(ends) == 0) {
         for (const int fd : ends) {
             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -372,19 +393,20 @@ void TerminalConsole::show_cursor() {
 
 // A plain sleep, without reading: keys typed meanwhile wait in the terminal
 // for the next read. The screen is brought up to date first. The sleep wakes
-// only to draw the row again after a stop, and then goes on to the end of
-// its time, the time stopped not counted.
+// to draw the row again after a stop, and then goes on to the end of its
+// time, the time stopped not counted; a request to end cuts it short.
 void TerminalConsole::pause(std::chrono::milliseconds ms) {
     flush();
     const std::sig_atomic_t stopped_before = shared.stopped_ms;
     const std::uint64_t end = now_ms() + static_cast<std::uint64_t>(ms.count());
     for (;;) {
+        if (shared.end_request) throw EndRequested();
         const std::uint64_t until = end + static_cast<std::uint64_t>(shared.stopped_ms - stopped_before);
         const std::uint64_t now = now_ms();
         if (now >= until) return;
         pollfd p{shared.wake_read, POLLIN, 0};
         ::poll(&p, 1, static_cast<int>(until - now));
-        if (take_wake_up()) {
+        if (take_wake_up() && !shared.end_request) {
             redraw_row();
             flush();
         }
@@ -431,6 +453,19 @@ std::optional<int> TerminalConsole::width() const {
 
 std::unique_ptr<SystemConsole> make_system_console() {
     return std::make_unique<TerminalConsole>(STDIN_FILENO, STDOUT_FILENO);
+}
+
+std::optional<EndRequest> noted_end_request() {
+    const int sig = shared.end_request;
+    if (sig == 0) return std::nullopt;
+    return EndRequest{sig, sig == SIGHUP};
+}
+
+void end_as_requested(const EndRequest& request) {
+    set_handler(request.how, SIG_DFL, 0);
+    unblock(request.how);
+    ::raise(request.how);
+    std::_Exit(128 + request.how);  // not reached: the signal's default action ends the process
 }
 
 // The terminal's width, for following the cursor over wrapped rows; 80 when
@@ -498,6 +533,7 @@ Key TerminalConsole::read_key() {
             continue;
         }
         flush();
+        if (shared.end_request) throw EndRequested();
         int timeout = -1;
         if (const auto due = decoder_.deadline()) {
             const std::uint64_t now = now_ms();
@@ -538,7 +574,7 @@ int TerminalConsole::wait_for_input(int timeout_ms) {
     std::array<pollfd, 2> ready{{{in_, POLLIN, 0}, {shared.wake_read, POLLIN, 0}}};
     const int n = ::poll(ready.data(), ready.size(), timeout_ms);
     if (take_wake_up()) {
-        redraw_row();
+        if (!shared.end_request) redraw_row();
         return -1;
     }
     if (n < 0) return errno == EINTR ? -1 : 1;  // any other failure shows in the read

@@ -35,11 +35,15 @@
 // The background colour is never set.
 //
 // The terminal is given back on every way out through one path: the
-// destructor, and the handlers of SIGINT, SIGTERM, SIGHUP and SIGQUIT, which
-// write the colour reset and "show cursor" and put back the saved settings
-// (async-signal-safe calls only, from static storage), then raise the signal
-// again with its default action so that the caller sees the death by that
-// signal. SIGTSTP (Ctrl-Z) gives the terminal back, stops, and on continuing
+// destructor, and the handlers of SIGINT and SIGQUIT, which write the colour
+// reset and "show cursor" and put back the saved settings (async-signal-safe
+// calls only, from static storage), then raise the signal again with its
+// default action so that the caller sees the death by that signal. SIGTERM
+// and SIGHUP ask the run to end without cutting it off: their handler only
+// notes the signal and wakes the program, whose key read or pause throws
+// EndRequested, so that the run finishes its report on the way out; main
+// then destroys the console and ends by the same signal (end_as_requested).
+// SIGTSTP (Ctrl-Z) gives the terminal back, stops, and on continuing
 // goes back to raw mode (TCSADRAIN: keys typed meanwhile are kept) with the
 // colour and cursor as they were. Then, as readline does, the current row is
 // drawn again on the row where the cursor now stands (the shell has written
