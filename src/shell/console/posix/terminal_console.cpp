@@ -66,6 +66,7 @@ struct Shared {
     volatile std::sig_atomic_t resized = 0;        // SIGWINCH came
     volatile std::sig_atomic_t stopped_ms = 0;     // time spent stopped by Ctrl-Z, in all
     volatile std::sig_atomic_t end_request = 0;    // SIGTERM or SIGHUP came (the first of them)
+    volatile std::sig_atomic_t mid_row = 0;        // what was written last left the cursor inside a row
     int wake_read = -1;                            // the pipe a continue or an end request is told through
     int wake_write = -1;
     struct sigaction previous[NSIG];
@@ -161,8 +162,13 @@ void unblock(int sig) {
 }
 
 // SIGINT, SIGQUIT: give the terminal back, then die of the same signal so
-// that the shell sees 128 + its number.
+// that the shell sees 128 + its number. The row the cursor is in is ended
+// first, so that the shell's word for the death ("Quit") starts a row of its
+// own; but not after Ctrl-C, where an interactive bash ends the row itself
+// (it takes the terminal to have echoed "^C" there), and a second line end
+// would leave an empty row before its prompt.
 void on_fatal_signal(int sig) {
+    if (sig != SIGINT && shared.mid_row) write_all(shared.out, "\n");
     give_back_terminal(TCSAFLUSH);
     set_handler(sig, SIG_DFL, 0);
     unblock(sig);
@@ -272,6 +278,7 @@ TerminalConsole::TerminalConsole(int input_fd, int output_fd) : in_(input_fd), o
     shared.resized = 0;
     shared.stopped_ms = 0;
     shared.end_request = 0;
+    shared.mid_row = 0;
     if (int ends[2]; ::pipe(ends) == 0) {
         for (const int fd : ends) {
             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -320,6 +327,7 @@ void TerminalConsole::flush() {
     write_all(out_, buffer_);
     buffer_.clear();
     rubbed_out_ = 0;
+    shared.mid_row = column_ != 0 || wrapped_rows_ != 0 ? 1 : 0;
 }
 
 // Text at the cursor; the cursor's column is followed so that erasing typed

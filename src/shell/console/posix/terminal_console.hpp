@@ -35,24 +35,26 @@
 // The background colour is never set.
 //
 // The terminal is given back on every way out through one path: the
-// destructor, and the handlers of SIGINT and SIGQUIT, which write the colour
-// reset and "show cursor" and put back the saved settings (async-signal-safe
-// calls only, from static storage), then raise the signal again with its
-// default action so that the caller sees the death by that signal. SIGTERM
-// and SIGHUP ask the run to end without cutting it off: their handler only
-// notes the signal and wakes the program, whose key read or pause throws
+// destructor, and the handlers of SIGINT and SIGQUIT, which end the row the
+// cursor stands in (after SIGQUIT only: after Ctrl-C an interactive bash ends
+// it itself), write the colour reset and "show cursor" and put back the saved
+// settings (async-signal-safe calls only, from static storage), then raise
+// the signal again with its default action so that the caller sees the death
+// by that signal, and the shell's word for it comes on a row of its own.
+// SIGTERM and SIGHUP ask the run to end without cutting it off: their handler
+// only notes the signal and wakes the program, whose key read or pause throws
 // EndRequested, so that the run finishes its report on the way out; main
-// then destroys the console and ends by the same signal (end_as_requested).
-// SIGTSTP (Ctrl-Z) gives the terminal back, stops, and on continuing
-// goes back to raw mode (TCSADRAIN: keys typed meanwhile are kept) with the
-// colour and cursor as they were. Then, as readline does, the current row is
-// drawn again on the row where the cursor now stands (the shell has written
-// its own lines in between): the prompt and what had been typed, in their
-// colours. The handler only sends a byte down a pipe of the console's own;
-// the drawing is done by the program itself, in the key read or the pause
-// that the stop interrupted, which then go on as they were (a pause runs
-// for its full length, the time stopped not counted). A signal that was
-// ignored when the console was made stays ignored.
+// ends the row, destroys the console and ends by the same signal
+// (end_as_requested). SIGTSTP (Ctrl-Z) gives the terminal back, stops, and
+// on continuing goes back to raw mode (TCSADRAIN: keys typed meanwhile are
+// kept) with the colour and cursor as they were. Then, as readline does, the
+// current row is drawn again on the row where the cursor now stands (the
+// shell has written its own lines in between): the prompt and what had been
+// typed, in their colours. The handler only sends a byte down a pipe of the
+// console's own; the drawing is done by the program itself, in the key read
+// or the pause that the stop interrupted, which then go on as they were (a
+// pause runs for its full length, the time stopped not counted). A signal
+// that was ignored when the console was made stays ignored.
 //
 // Only one TerminalConsole may exist at a time (the signal handlers share its
 // saved settings through static storage).
