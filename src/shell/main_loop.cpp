@@ -115,12 +115,14 @@ void closing(Console& con, RunState& st) {
 }
 
 // Every frame is 79 columns and a line end, so a narrower window breaks them
-// all. Said once at the start, before the title screen; the key that goes on
-// is dropped, not kept for the menu's answer.
+// all. Said once at the start, before the title screen, in lines short enough
+// for the narrow window itself (40 columns); the key that goes on is dropped,
+// not kept for the menu's answer.
 void warn_if_narrow(Console& con) {
     const std::optional<int> columns = con.width();
     if (!columns || *columns >= kScreenColumns) return;
-    con.write("Widen this window to 80 columns (it has ");
+    con.write_line("Widen this window to 80 columns");
+    con.write("(it has ");
     con.write_int(*columns);
     con.write_line("), then press a key.");
     con.wait_key_dropped();
