@@ -1,12 +1,14 @@
-// The tavolin program: the run on the terminal, and the one place where every
-// way of ending it is turned into an exit status. The console is always
-// destroyed (which gives the terminal back) before anything is written to
-// standard error, so that a message never lands in raw mode or in a colour.
+// The tavolin program: the command line answered, or the run on the terminal
+// and the one place where every way of ending it is turned into an exit
+// status. The console is always destroyed (which gives the terminal back)
+// before anything is written to standard error, so that a message never lands
+// in raw mode or in a colour.
 #include <cstdio>
 #include <exception>
 #include <optional>
 #include <string>
 
+#include "shell/arguments.hpp"
 #include "shell/console/system_console.hpp"
 #include "shell/errors.hpp"
 #include "shell/main_loop.hpp"
@@ -23,7 +25,8 @@ void report(const std::string& message) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (const auto answered = tavolin::answer_arguments(argc, argv)) return *answered;
     int status = 1;
     std::optional<std::string> message;
     try {
@@ -37,6 +40,10 @@ int main() {
             // prompt comes on a row of its own.
             con.finish_line();
             status = tavolin::kExitEndOfInput;
+        } catch (const tavolin::EndRequested&) {
+            // A hang-up or SIGTERM, noted by the console: the report was
+            // finished on the way here; the process ends by it below.
+            con.finish_line();
         } catch (const tavolin::FatalIoError& e) {
             con.finish_line();
             message = "input/output error: " + e.path() + ": " + e.reason();
@@ -54,6 +61,10 @@ int main() {
         message = e.what();
         status = 1;
     }
-    if (message) report(*message);
+    // A request to end that came during the run, however the run then ended,
+    // decides how the process ends; a terminal that hung up takes no message.
+    const auto request = tavolin::noted_end_request();
+    if (message && !(request && request->terminal_gone)) report(*message);
+    if (request) tavolin::end_as_requested(*request);
     return status;
 }

@@ -115,12 +115,14 @@ void closing(Console& con, RunState& st) {
 }
 
 // Every frame is 79 columns and a line end, so a narrower window breaks them
-// all. Said once at the start, before the title screen; the key that goes on
-// is dropped, not kept for the menu's answer.
+// all. Said once at the start, before the title screen, in lines short enough
+// for the narrow window itself (40 columns); the key that goes on is dropped,
+// not kept for the menu's answer.
 void warn_if_narrow(Console& con) {
     const std::optional<int> columns = con.width();
     if (!columns || *columns >= kScreenColumns) return;
-    con.write("Widen this window to 80 columns (it has ");
+    con.write_line("Widen this window to 80 columns");
+    con.write("(it has ");
     con.write_int(*columns);
     con.write_line("), then press a key.");
     con.wait_key_dropped();
@@ -167,6 +169,10 @@ int run_program(Console& con, RunState& st) {
     } catch (const EndOfInput&) {
         // The input is gone, but the run's results are not: the report gets
         // the closing lines it would have had at a quit.
+        finish_report(st);
+        throw;
+    } catch (const EndRequested&) {
+        // So too when the run is told to end (a hang-up, SIGTERM).
         finish_report(st);
         throw;
     }

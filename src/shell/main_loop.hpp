@@ -8,7 +8,8 @@ namespace tavolin {
 
 // Runs the program on a cleared console; returns the exit status of a normal
 // quit (0). The other ways out are exceptions (see shell/errors.hpp); when
-// the input ends, the report file of the run first gets its closing lines.
+// the input ends or the run is told to end, the report file of the run first
+// gets its closing lines.
 int run_program(Console& con, RunState& st);
 
 }  // namespace tavolin

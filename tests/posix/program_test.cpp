@@ -2,6 +2,7 @@
 // the menu, typeahead through a pause and the key wait's pending key, Ctrl-C
 // and Ctrl-D giving the terminal back, one whole run in report mode, and the
 // files that cannot be written.
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,8 +103,13 @@ TEST_F(Program, WholeRunInReportMode) {
     expect("Numbers 1-3   > ");
     pty->send("3\r");
     expect("Your grade on the quiz that you took was 100.00%.\r\nYou did Moo-st excellent!\r\nYour grade was an A.\r\n");
+    expect("Seven seconds until program closes..");
+    pty->send("report.txt\r");  // typed during the countdown: not left to run in the shell
     EXPECT_EQ(exit_code(), 0);
     expect_given_back();
+    int unread = -1;
+    EXPECT_EQ(::ioctl(pty->slave(), FIONREAD, &unread), 0);
+    EXPECT_EQ(unread, 0);
     std::string plain = pty->output().substr(pty->output().rfind("Thank you for using Tavolin."));
     for (std::size_t at; (at = plain.find("\x1b[?25l")) != std::string::npos;) plain.erase(at, 6);
     EXPECT_EQ(plain, "Thank you for using Tavolin.\r\nSeven seconds until program closes.." + std::string(11, '.') +

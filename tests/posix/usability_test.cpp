@@ -1,15 +1,19 @@
 // The real program on a pseudo-terminal, where only a real terminal shows
 // it: stopped with Ctrl-Z and brought back with fg from a shell with job
 // control (at a prompt with text typed, and at the key wait), Ctrl-D at the
-// key wait, and the exit status of a hang-up.
+// key wait, the exit status of a hang-up, and the command-line arguments.
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <string>
+#include <tuple>
+#include <vector>
 
+#include "support/expected.hpp"
 #include "support/pty_harness.hpp"
 #include "support/temp_dir.hpp"
 
@@ -21,6 +25,7 @@ using tavolin::test::TempDir;
 
 constexpr std::string_view kMenu = "Numbers 1-4   > ";
 constexpr std::string_view kShellPrompt = "tav> ";
+constexpr std::string_view kQuiz = "t\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\nP";
 
 // Stops the program at the shell's terminal and brings it back.
 void stop_and_fg(Pty& sh) {
@@ -33,7 +38,7 @@ void stop_and_fg(Pty& sh) {
 
 TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
     TempDir dir;
-    dir.write("q.tav", "t\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\nP");
+    dir.write("q.tav", kQuiz);
     Pty::Options o;
     o.cwd = dir.path();
     o.argv = {"bash", "--norc", "--noprofile", "-i"};
@@ -74,19 +79,61 @@ TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
     EXPECT_TRUE(tavolin::test::wait_child(sh, pid).has_value());
 }
 
-TEST(PtyUsability, AHangUpEndsTheRunBySIGHUP) {
-    TempDir dir;
-    Pty::Options o;
-    o.cwd = dir.path();
-    Pty p;
-    const pid_t pid = p.start_program(o);
-    ASSERT_TRUE(p.wait_for(kMenu));
-    p.hang_up();
-    const auto status = tavolin::test::wait_child(p, pid);
-    ASSERT_TRUE(status);
-    EXPECT_TRUE((WIFSIGNALED(*status) && WTERMSIG(*status) == SIGHUP) ||
-                (WIFEXITED(*status) && WEXITSTATUS(*status) == 128 + SIGHUP))
-        << "status " << *status;
+// A hang-up of the terminal, SIGHUP sent, SIGTERM sent, at the menu after a
+// quiz in report mode: the report gets its closing lines, the prompt's line
+// is ended, and the run ends by the signal.
+TEST(PtyUsability, AHangUpOrSIGTERMFinishesTheReportAndEndsByTheSignal) {
+    for (const auto& [sig, hang_up] : {std::pair{SIGHUP, true}, std::pair{SIGHUP, false}, std::pair{SIGTERM, false}}) {
+        SCOPED_TRACE(hang_up ? "hang-up" : std::to_string(sig));
+        TempDir dir;
+        dir.write("q.tav", kQuiz);
+        Pty::Options o;
+        o.cwd = dir.path();
+        Pty p;
+        const pid_t pid = p.start_program(o);
+        p.send("3\rq.tav\r1\r");
+        ASSERT_TRUE(p.wait_for(" to continue\r\n"));
+        p.send("\x1b[3~");
+        ASSERT_TRUE(p.wait_for("Numbers 1-3   > "));
+        hang_up ? p.hang_up() : void(::kill(pid, sig));
+        const auto status = tavolin::test::wait_child(p, pid);
+        EXPECT_TRUE(status && ((WIFSIGNALED(*status) && WTERMSIG(*status) == sig) ||
+                               (WIFEXITED(*status) && WEXITSTATUS(*status) == 128 + sig)));
+        EXPECT_TRUE(dir.read("report.txt").ends_with("100.00%.\r\n \r\nThank you for using Tavolin!!\r\n"));
+        EXPECT_TRUE(hang_up || p.output().ends_with("Numbers 1-3   > \r\n\x1b[0m\x1b[?25h")) << p.output();
+    }
+}
+
+// Answered on standard output (the terminal here) or refused on standard
+// error (a file elsewhere), without the console: the terminal's settings and
+// the folder stay as they were.
+TEST(PtyUsability, ArgumentsAreAnsweredWithoutTouchingTheTerminalOrTheFolder) {
+    const std::string usage = "' (usage: tavolin [--help | --version])\n";
+    const std::vector<std::tuple<std::vector<std::string>, std::string, std::string, int>> cases = {
+        {{"--help"}, tavolin::test::block("arguments.txt", "--help"), "", 0},
+        {{"--version"}, tavolin::test::block("arguments.txt", "--version"), "", 0},
+        {{"-h"}, "", "tavolin: unrecognized option '-h" + usage, 64},
+        {{"quiz.tav"}, "", "tavolin: unexpected argument 'quiz.tav" + usage, 64},
+        {{"--version", "--help"}, "", "tavolin: unexpected argument '--help" + usage, 64},
+    };
+    for (const auto& [args, out, err, status] : cases) {
+        SCOPED_TRACE(args.back());
+        TempDir dir, elsewhere;
+        Pty::Options o;
+        o.cwd = dir.path();
+        o.argv = {"sh", "-c", "exec \"$@\" 2>\"$0\"", elsewhere.file("err")};
+        for (const std::string& word : tavolin::test::program_command()) o.argv.push_back(word);
+        o.argv.insert(o.argv.end(), args.begin(), args.end());
+        Pty p;
+        const auto ended = tavolin::test::wait_child(p, p.start_program(o));
+        EXPECT_EQ(ended && WIFEXITED(*ended) ? WEXITSTATUS(*ended) : -1, status);
+        std::string shown;  // the terminal ends each line with CR LF
+        for (const char c : out) shown += c == '\n' ? "\r\n" : std::string(1, c);
+        EXPECT_EQ(p.output(), shown);
+        EXPECT_EQ(elsewhere.read("err"), err);
+        tavolin::test::expect_same_settings(p.before(), p.now());
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    }
 }
 
 }  // namespace

@@ -153,7 +153,7 @@ TEST_F(Usability, ATabInAQuizIsShownAsABlankAndOtherControlBytesAsAQuestionMark)
 TEST_F(Usability, ANarrowWindowIsNamedBeforeTheTitleScreen) {
     const std::string title = "{c15}{clear}\n{c9}";
     const std::vector<std::pair<std::optional<int>, std::string>> cases = {
-        {79, "{c15}{clear}Widen this window to 80 columns (it has 79), then press a key.\n{key}{clear}\n{c9}"},
+        {79, "{c15}{clear}Widen this window to 80 columns\n(it has 79), then press a key.\n{key}{clear}\n{c9}"},
         {80, title}, {std::nullopt, title},
     };
     for (const auto& [width, start] : cases) {

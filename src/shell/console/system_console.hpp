@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "shell/console/console.hpp"
 
@@ -21,5 +22,22 @@ public:
 // as it was found when the object is destroyed. Throws std::runtime_error when
 // it cannot be taken.
 std::unique_ptr<SystemConsole> make_system_console();
+
+// A request from outside to end the run, which the console only notes (and
+// then throws EndRequested from its key read or pause): a hang-up or SIGTERM
+// on POSIX, the console window closed on Windows.
+struct EndRequest {
+    int how = 0;                 // the signal, or the Windows control event
+    bool terminal_gone = false;  // a hang-up, a closed window: nothing written reaches anyone
+};
+
+// The request noted while a console was there, if any. Asked once the console
+// is gone, so that one that came while it was given back is not missed.
+std::optional<EndRequest> noted_end_request();
+
+// Ends the process as the request would have ended it at once: by the same
+// signal at its default action, so that the caller sees 129 or 143; on
+// Windows with the status of a closed console (0xC000013A).
+[[noreturn]] void end_as_requested(const EndRequest& request);
 
 }  // namespace tavolin

@@ -10,11 +10,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <thread>
 
 #include "shell/console/plain_echo.hpp"
+#include "shell/errors.hpp"
 #include "shell/console/utf8.hpp"
 
 namespace tavolin {
@@ -41,8 +43,10 @@ std::string sgr_sequence(int code) { return "\x1b[" + std::to_string(code == 0 ?
 // Flush early once this much is waiting, so that memory stays bounded.
 constexpr std::size_t kFlushAt = 64 * 1024;
 
-// The signals that end the program, and those that only interrupt it.
-constexpr std::array<int, 4> kFatalSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// The signals that end the program at once, those that ask the run to end
+// (it finishes its report first), and those that only interrupt it.
+constexpr std::array<int, 2> kFatalSignals = {SIGINT, SIGQUIT};
+constexpr std::array<int, 2> kEndSignals = {SIGTERM, SIGHUP};
 constexpr std::array<int, 3> kOtherSignals = {SIGTSTP, SIGCONT, SIGWINCH};
 
 // What the signal handlers need, in static storage: they may run at any
@@ -61,7 +65,9 @@ struct Shared {
     volatile std::sig_atomic_t cursor_hidden = 0;  // the program hid the cursor
     volatile std::sig_atomic_t resized = 0;        // SIGWINCH came
     volatile std::sig_atomic_t stopped_ms = 0;     // time spent stopped by Ctrl-Z, in all
-    int wake_read = -1;                            // the pipe a continue is told through
+    volatile std::sig_atomic_t end_request = 0;    // SIGTERM or SIGHUP came (the first of them)
+    volatile std::sig_atomic_t mid_row = 0;        // what was written last left the cursor inside a row
+    int wake_read = -1;                            // the pipe a continue or an end request is told through
     int wake_write = -1;
     struct sigaction previous[NSIG];
     bool installed[NSIG];
@@ -98,8 +104,9 @@ std::uint64_t now_ms() {
     return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
 }
 
-// Tells the program that it was continued after a stop, so that it draws the
-// current row again. Async-signal-safe; a full pipe already tells it.
+// Wakes the program in its key read or pause: it was continued after a stop
+// (and draws the current row again), or told to end. Async-signal-safe; a
+// full pipe already tells it.
 void wake_up() {
     if (shared.wake_write < 0) return;
     const char byte = 1;
@@ -108,12 +115,16 @@ void wake_up() {
 
 // The one way the terminal is given back, used by the destructor and by the
 // signal handlers alike: colour reset and cursor shown, original settings.
-// Async-signal-safe, and harmless when done twice.
-void give_back_terminal() {
+// At the end of the run (TCSAFLUSH) the keys still unread are dropped with
+// it: typed after the program was done with the keyboard, during the closing
+// countdown say, they would otherwise run in the shell as a command. A stop
+// (TCSADRAIN) keeps them for the program when it goes on. Async-signal-safe,
+// and harmless when done twice.
+void give_back_terminal(int when) {
     if (shared.escapes) write_all(shared.out, kReset);
     if (shared.raw_on) {
         shared.raw_on = 0;
-        ::tcsetattr(shared.in, TCSADRAIN, &shared.original);
+        ::tcsetattr(shared.in, when, &shared.original);
     }
 }
 
@@ -150,13 +161,30 @@ void unblock(int sig) {
     ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
-// SIGINT, SIGTERM, SIGHUP, SIGQUIT: give the terminal back, then die of the
-// same signal so that the shell sees 128 + its number.
+// SIGINT, SIGQUIT: give the terminal back, then die of the same signal so
+// that the shell sees 128 + its number. The row the cursor is in is ended
+// first, so that the shell's word for the death ("Quit") starts a row of its
+// own; but not after Ctrl-C, where an interactive bash ends the row itself
+// (it takes the terminal to have echoed "^C" there), and a second line end
+// would leave an empty row before its prompt.
 void on_fatal_signal(int sig) {
-    give_back_terminal();
+    if (sig != SIGINT && shared.mid_row) write_all(shared.out, "\n");
+    give_back_terminal(TCSAFLUSH);
     set_handler(sig, SIG_DFL, 0);
     unblock(sig);
     ::raise(sig);
+}
+
+// SIGTERM, SIGHUP: only noted. The key read or the pause that the program is
+// in, or the next one, throws EndRequested; the run finishes its report on
+// the way out, and main gives the terminal back and ends by the signal. A
+// second one changes nothing (a hang-up can bring one from the kernel and one
+// from the shell).
+void on_end_request(int sig) {
+    const int saved_errno = errno;
+    if (shared.end_request == 0) shared.end_request = sig;
+    wake_up();
+    errno = saved_errno;
 }
 
 // SIGTSTP (Ctrl-Z): the shell gets its terminal back while the program is
@@ -164,7 +192,7 @@ void on_fatal_signal(int sig) {
 void on_suspend(int) {
     const int saved_errno = errno;
     const std::uint64_t stopped_at = now_ms();
-    give_back_terminal();
+    give_back_terminal(TCSADRAIN);
     set_handler(SIGTSTP, SIG_DFL, 0);
     unblock(SIGTSTP);
     ::raise(SIGTSTP);  // stops here until SIGCONT
@@ -202,6 +230,7 @@ void install_handlers() {
         set_handler(sig, handler, flags);
     };
     for (const int sig : kFatalSignals) install(sig, on_fatal_signal, 0);
+    for (const int sig : kEndSignals) install(sig, on_end_request, SA_RESTART);
     install(SIGTSTP, on_suspend, SA_RESTART);
     install(SIGCONT, on_continue, SA_RESTART);
     install(SIGWINCH, on_resize, SA_RESTART);
@@ -213,6 +242,7 @@ void remove_handlers() {
         shared.installed[sig] = false;
     };
     for (const int sig : kFatalSignals) remove(sig);
+    for (const int sig : kEndSignals) remove(sig);
     for (const int sig : kOtherSignals) remove(sig);
 }
 
@@ -247,6 +277,8 @@ TerminalConsole::TerminalConsole(int input_fd, int output_fd) : in_(input_fd), o
     shared.cursor_hidden = 0;
     shared.resized = 0;
     shared.stopped_ms = 0;
+    shared.end_request = 0;
+    shared.mid_row = 0;
     if (int ends[2]; ::pipe(ends) == 0) {
         for (const int fd : ends) {
             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -274,7 +306,7 @@ TerminalConsole::TerminalConsole(int input_fd, int output_fd) : in_(input_fd), o
 TerminalConsole::~TerminalConsole() {
     flush();
     shared.want_raw = 0;
-    give_back_terminal();
+    give_back_terminal(TCSAFLUSH);
     remove_handlers();
     for (int* fd : {&shared.wake_read, &shared.wake_write}) {
         if (*fd >= 0) ::close(*fd);
@@ -295,6 +327,7 @@ void TerminalConsole::flush() {
     write_all(out_, buffer_);
     buffer_.clear();
     rubbed_out_ = 0;
+    shared.mid_row = column_ != 0 || wrapped_rows_ != 0 ? 1 : 0;
 }
 
 // Text at the cursor; the cursor's column is followed so that erasing typed
@@ -368,19 +401,20 @@ void TerminalConsole::show_cursor() {
 
 // A plain sleep, without reading: keys typed meanwhile wait in the terminal
 // for the next read. The screen is brought up to date first. The sleep wakes
-// only to draw the row again after a stop, and then goes on to the end of
-// its time, the time stopped not counted.
+// to draw the row again after a stop, and then goes on to the end of its
+// time, the time stopped not counted; a request to end cuts it short.
 void TerminalConsole::pause(std::chrono::milliseconds ms) {
     flush();
     const std::sig_atomic_t stopped_before = shared.stopped_ms;
     const std::uint64_t end = now_ms() + static_cast<std::uint64_t>(ms.count());
     for (;;) {
+        if (shared.end_request) throw EndRequested();
         const std::uint64_t until = end + static_cast<std::uint64_t>(shared.stopped_ms - stopped_before);
         const std::uint64_t now = now_ms();
         if (now >= until) return;
         pollfd p{shared.wake_read, POLLIN, 0};
         ::poll(&p, 1, static_cast<int>(until - now));
-        if (take_wake_up()) {
+        if (take_wake_up() && !shared.end_request) {
             redraw_row();
             flush();
         }
@@ -427,6 +461,19 @@ std::optional<int> TerminalConsole::width() const {
 
 std::unique_ptr<SystemConsole> make_system_console() {
     return std::make_unique<TerminalConsole>(STDIN_FILENO, STDOUT_FILENO);
+}
+
+std::optional<EndRequest> noted_end_request() {
+    const int sig = shared.end_request;
+    if (sig == 0) return std::nullopt;
+    return EndRequest{sig, sig == SIGHUP};
+}
+
+void end_as_requested(const EndRequest& request) {
+    set_handler(request.how, SIG_DFL, 0);
+    unblock(request.how);
+    ::raise(request.how);
+    std::_Exit(128 + request.how);  // not reached: the signal's default action ends the process
 }
 
 // The terminal's width, for following the cursor over wrapped rows; 80 when
@@ -494,6 +541,7 @@ Key TerminalConsole::read_key() {
             continue;
         }
         flush();
+        if (shared.end_request) throw EndRequested();
         int timeout = -1;
         if (const auto due = decoder_.deadline()) {
             const std::uint64_t now = now_ms();
@@ -534,7 +582,7 @@ int TerminalConsole::wait_for_input(int timeout_ms) {
     std::array<pollfd, 2> ready{{{in_, POLLIN, 0}, {shared.wake_read, POLLIN, 0}}};
     const int n = ::poll(ready.data(), ready.size(), timeout_ms);
     if (take_wake_up()) {
-        redraw_row();
+        if (!shared.end_request) redraw_row();
         return -1;
     }
     if (n < 0) return errno == EINTR ? -1 : 1;  // any other failure shows in the read

@@ -5,12 +5,16 @@
 // no CR/NL translation, no XON/XOFF, no stripping of the eighth bit; signals
 // stay on, so Ctrl-C, Ctrl-\ and Ctrl-Z work as usual; output post-processing
 // stays on, so "\n" still becomes CR LF; VMIN 1, VTIME 0. The change is made
-// with TCSANOW and undone with TCSADRAIN, never TCSAFLUSH, so keys typed
-// before a prompt or during a pause are kept for the next answer. The program
-// echoes what is typed itself (through the line editor). Input that is not a
-// terminal is read as it comes and echoed the same way, so a transcript reads
-// like the screen; its end, or a hang-up of the terminal, ends the input (a
-// line typed at a terminal that hung up is dropped, not taken as an answer).
+// with TCSANOW, so keys typed before the first prompt are kept for the first
+// answer (as keys typed during a pause are kept for the next one). At the
+// end of the run it is undone with TCSAFLUSH: keys still unread then (typed
+// during the closing countdown, say) are dropped rather than left to run in
+// the shell as a command. A stop with Ctrl-Z undoes it with TCSADRAIN, which
+// keeps them for the program when it goes on. The program echoes what is
+// typed itself (through the line editor). Input that is not a terminal is
+// read as it comes and echoed the same way, so a transcript reads like the
+// screen; its end, or a hang-up of the terminal, ends the input (a line typed
+// at a terminal that hung up is dropped, not taken as an answer).
 //
 // Output is collected in memory and written (one write(2) loop) before every
 // pause, before every read that has to wait for a key, and at the end.
@@ -31,20 +35,26 @@
 // The background colour is never set.
 //
 // The terminal is given back on every way out through one path: the
-// destructor, and the handlers of SIGINT, SIGTERM, SIGHUP and SIGQUIT, which
-// write the colour reset and "show cursor" and put back the saved settings
-// (async-signal-safe calls only, from static storage), then raise the signal
-// again with its default action so that the caller sees the death by that
-// signal. SIGTSTP (Ctrl-Z) gives the terminal back, stops, and on continuing
-// goes back to raw mode (TCSADRAIN: keys typed meanwhile are kept) with the
-// colour and cursor as they were. Then, as readline does, the current row is
-// drawn again on the row where the cursor now stands (the shell has written
-// its own lines in between): the prompt and what had been typed, in their
-// colours. The handler only sends a byte down a pipe of the console's own;
-// the drawing is done by the program itself, in the key read or the pause
-// that the stop interrupted, which then go on as they were (a pause runs
-// for its full length, the time stopped not counted). A signal that was
-// ignored when the console was made stays ignored.
+// destructor, and the handlers of SIGINT and SIGQUIT, which end the row the
+// cursor stands in (after SIGQUIT only: after Ctrl-C an interactive bash ends
+// it itself), write the colour reset and "show cursor" and put back the saved
+// settings (async-signal-safe calls only, from static storage), then raise
+// the signal again with its default action so that the caller sees the death
+// by that signal, and the shell's word for it comes on a row of its own.
+// SIGTERM and SIGHUP ask the run to end without cutting it off: their handler
+// only notes the signal and wakes the program, whose key read or pause throws
+// EndRequested, so that the run finishes its report on the way out; main
+// ends the row, destroys the console and ends by the same signal
+// (end_as_requested). SIGTSTP (Ctrl-Z) gives the terminal back, stops, and
+// on continuing goes back to raw mode (TCSADRAIN: keys typed meanwhile are
+// kept) with the colour and cursor as they were. Then, as readline does, the
+// current row is drawn again on the row where the cursor now stands (the
+// shell has written its own lines in between): the prompt and what had been
+// typed, in their colours. The handler only sends a byte down a pipe of the
+// console's own; the drawing is done by the program itself, in the key read
+// or the pause that the stop interrupted, which then go on as they were (a
+// pause runs for its full length, the time stopped not counted). A signal
+// that was ignored when the console was made stays ignored.
 //
 // Only one TerminalConsole may exist at a time (the signal handlers share its
 // saved settings through static storage).

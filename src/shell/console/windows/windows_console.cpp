@@ -24,13 +24,20 @@
 // ends the input. Redirected output gets plain text with CR LF line ends and
 // no colours.
 //
-// The console is given back (input and output modes, colour, cursor) by the
-// destructor, and by the control handler on Ctrl-C, Ctrl-Break, closing the
-// window, logging off and shutting down; the handler then ends the process
-// with the status 0xC000013A, as Windows does on Ctrl-C.
+// The console is given back (input and output modes, colour, cursor, with
+// the keys still unread dropped) by the destructor, and by the control
+// handler on Ctrl-C and Ctrl-Break; the handler then ends the process with
+// the status 0xC000013A, as Windows does on Ctrl-C. Closing the window,
+// logging off and shutting down ask the run to end instead: the handler's
+// thread notes it, wakes the key read or the pause (which throw EndRequested,
+// so that the run finishes its report) and waits while the program ends the
+// process itself with the same status; if that takes longer than the few
+// seconds the system leaves, the handler ends it as on Ctrl-C.
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -42,6 +49,7 @@
 
 #include "shell/console/key_decoder.hpp"
 #include "shell/console/system_console.hpp"
+#include "shell/errors.hpp"
 #include "shell/console/plain_echo.hpp"
 #include "shell/console/utf8.hpp"
 
@@ -64,11 +72,18 @@ struct Saved {
     WORD attributes = 0;
     CONSOLE_CURSOR_INFO cursor{};
     bool owned = false;
+    // Set (a manual-reset event, made once) when the run is told to end, with
+    // the control event that told it.
+    HANDLE end_event = nullptr;
+    std::atomic<DWORD> end_request{0};
 };
 
 Saved saved;
 
-// Puts back what was found. Called with the lock held.
+// Puts back what was found, at the end of the run. Keys still unread are
+// dropped: typed after the program was done with the keyboard (during the
+// closing countdown, say), they would otherwise reach the shell as a
+// command. Called with the lock held.
 void give_back_console() {
     if (!saved.owned) return;
     saved.owned = false;
@@ -77,16 +92,29 @@ void give_back_console() {
         SetConsoleCursorInfo(saved.out, &saved.cursor);
         SetConsoleMode(saved.out, saved.out_mode);
     }
-    if (saved.in_console) SetConsoleMode(saved.in, saved.in_mode);
+    if (saved.in_console) {
+        FlushConsoleInputBuffer(saved.in);
+        SetConsoleMode(saved.in, saved.in_mode);
+    }
 }
 
 // The status of a console program ended by Ctrl-C, as Windows gives it.
 constexpr UINT kControlCExit = 0xC000013AU;
 
-// Ctrl-C, Ctrl-Break, the window closed, logging off, shutting down: the
-// console is given back and the process ends with the Ctrl-C status (Wine's
-// default action would end it with 0, as if the user had quit).
-BOOL WINAPI on_control(DWORD) {
+// The time the system leaves a program after the window is closed.
+constexpr DWORD kCloseTimeMs = 5000;
+
+// Ctrl-C, Ctrl-Break: the console is given back and the process ends with the
+// Ctrl-C status (Wine's default action would end it with 0, as if the user had
+// quit). The window closed, logging off, shutting down: the run is told to
+// end and given the time the system leaves; the program ends the process.
+BOOL WINAPI on_control(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && saved.end_event != nullptr) {
+        DWORD none = 0;
+        saved.end_request.compare_exchange_strong(none, event);
+        SetEvent(saved.end_event);
+        Sleep(kCloseTimeMs);
+    }
     // Taken and never released, as the process is ending; but a write held
     // up for good (output paused by a selection in the window) must not keep
     // the console from being given back.
@@ -210,6 +238,9 @@ WindowsConsole::WindowsConsole()
         attributes_ = info.wAttributes;
     }
     saved.owned = true;
+    if (saved.end_event == nullptr) saved.end_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (saved.end_event != nullptr) ResetEvent(saved.end_event);
+    saved.end_request = 0;
     SetConsoleCtrlHandler(on_control, TRUE);
 
     if (out_console_) {
@@ -244,7 +275,10 @@ WindowsConsole::~WindowsConsole() {
     flush();
     const std::lock_guard guard(saved.lock);
     give_back_console();
-    SetConsoleCtrlHandler(on_control, FALSE);
+    // Told to end, the process ends next; the handler's thread is still
+    // waiting inside the handler, and removing it would wait for that thread
+    // (Wine holds its handler list locked while a handler runs).
+    if (saved.end_request == 0) SetConsoleCtrlHandler(on_control, FALSE);
 }
 
 void WindowsConsole::put_text(std::string_view text) { buffer_ += text; }
@@ -335,10 +369,16 @@ void WindowsConsole::set_cursor_visible(bool visible) {
 void WindowsConsole::hide_cursor() { set_cursor_visible(false); }
 void WindowsConsole::show_cursor() { set_cursor_visible(true); }
 
-// A plain sleep: keys typed meanwhile wait in the console's input queue.
+// A plain sleep: keys typed meanwhile wait in the console's input queue. A
+// request to end cuts it short.
 void WindowsConsole::pause(std::chrono::milliseconds ms) {
     flush();
-    Sleep(static_cast<DWORD>(ms.count()));
+    const DWORD wait = static_cast<DWORD>(ms.count());
+    if (saved.end_event == nullptr) {
+        Sleep(wait);
+    } else if (WaitForSingleObject(saved.end_event, wait) == WAIT_OBJECT_0) {
+        throw EndRequested();
+    }
 }
 
 // The width of the console window (not of its screen buffer, which may be
@@ -455,6 +495,12 @@ void WindowsConsole::take_event(const INPUT_RECORD& record) {
 
 Key WindowsConsole::console_key() {
     while (keys_.empty()) {
+        // Input, or a request to end. Should the console's handle not be one
+        // to wait on, the read below waits for the input alone.
+        const std::array<HANDLE, 2> ready = {saved.end_event, in_};
+        if (saved.end_event != nullptr && WaitForMultipleObjects(2, ready.data(), FALSE, INFINITE) == WAIT_OBJECT_0) {
+            throw EndRequested();
+        }
         INPUT_RECORD record{};
         DWORD n = 0;
         if (ReadConsoleInputW(in_, &record, 1, &n) == 0) return Key::of(Key::Kind::EndOfFile);
@@ -492,6 +538,8 @@ Key WindowsConsole::redirected_key() {
                 continue;
             }
         }
+        // A request to end is noticed before each read, not during one.
+        if (saved.end_request != 0) throw EndRequested();
         DWORD n = 0;
         if (ReadFile(in_, input_, sizeof input_, &n, nullptr) != 0 && n > 0) {
             input_pos_ = 0;
@@ -507,5 +555,13 @@ Key WindowsConsole::redirected_key() {
 }  // namespace
 
 std::unique_ptr<SystemConsole> make_system_console() { return std::make_unique<WindowsConsole>(); }
+
+std::optional<EndRequest> noted_end_request() {
+    const DWORD event = saved.end_request;
+    if (event == 0) return std::nullopt;
+    return EndRequest{static_cast<int>(event), true};
+}
+
+void end_as_requested(const EndRequest&) { ExitProcess(kControlCExit); }
 
 }  // namespace tavolin
