@@ -1,9 +1,9 @@
 #include "shell/arguments.hpp"
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "shell/command_line.hpp"
 #include "shell/errors.hpp"
 
 namespace tavolin {
@@ -12,22 +12,14 @@ namespace {
 
 constexpr std::string_view kSynopsis = "tavolin [--help | --version]";
 
-constexpr std::string_view kHelp =
-    "Tavolin makes and takes quizzes at the terminal: from its menu, make a quiz,\n"
-    "take one, or take quizzes in report mode, which also keeps the grades in\n"
-    "report.txt. All its files are in the current folder. To leave it, choose\n"
-    "Quit at the menu (or type quit); Ctrl-D on an empty line (on Windows, Ctrl-Z\n"
-    "then Enter) or Ctrl-C leave at once. The manuals: man tavolin, and\n"
-    "man 5 tavolin for the quiz and report files.\n";
-
-constexpr std::string_view kVersion =
-    "tavolin (Tavolin) " TAVOLIN_VERSION "\n"
-    "Copyright The Tavolin developers. MIT licence.\n";
-
-void put(std::FILE* stream, const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
-}
+constexpr std::string_view kHelp[] = {
+    "Tavolin makes and takes quizzes at the terminal: from its menu, make a quiz,",
+    "take one, or take quizzes in report mode, which also keeps the grades in",
+    "report.txt. All its files are in the current folder. To leave it, choose",
+    "Quit at the menu (or type quit); Ctrl-D on an empty line (on Windows, Ctrl-Z",
+    "then Enter) or Ctrl-C leave at once. The manuals: man tavolin, and",
+    "man 5 tavolin for the quiz and report files.",
+};
 
 }  // namespace
 
@@ -35,11 +27,13 @@ std::optional<int> answer_arguments(int argc, const char* const* argv) {
     if (argc < 2) return std::nullopt;
     const std::string_view first = argv[1];
     if (argc == 2 && first == "--help") {
-        put(stdout, "Usage: " + std::string(kSynopsis) + "\n" + std::string(kHelp));
+        command::Output out(Stream::kOutput);
+        out.line("Usage: " + std::string(kSynopsis));
+        for (const std::string_view line : kHelp) out.line(line);
         return kExitQuit;
     }
     if (argc == 2 && first == "--version") {
-        put(stdout, std::string(kVersion));
+        command::Output(Stream::kOutput).text(command::version_text("tavolin"));
         return kExitQuit;
     }
     // The first argument that cannot be taken is named: an unknown option, a
@@ -47,8 +41,9 @@ std::optional<int> answer_arguments(int argc, const char* const* argv) {
     const bool known = first == "--help" || first == "--version";
     const std::string_view wrong = known ? argv[2] : first;
     const bool option = !known && wrong.size() > 1 && wrong.front() == '-';
-    put(stderr, "tavolin: " + std::string(option ? "unrecognized option '" : "unexpected argument '") +
-                    std::string(wrong) + "' (usage: " + std::string(kSynopsis) + ")\n");
+    command::Output(Stream::kError)
+        .line("tavolin: " + std::string(option ? "unrecognized option '" : "unexpected argument '") +
+              std::string(wrong) + "' (usage: " + std::string(kSynopsis) + ")");
     return kExitUsage;
 }
 

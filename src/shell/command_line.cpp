@@ -50,8 +50,8 @@ bool Output::flush() {
 
 std::string version_text(std::string_view program) {
     const std::string end(text_line_end());
-    return std::string(program) + " (Tavolin) " TAVOLIN_VERSION + end + "Copyright The Tavolin developers." + end +
-           "This is free software under the MIT licence: you may use, change and share it." + end;
+    return std::string(program) + " (Tavolin) " TAVOLIN_VERSION + end + "Copyright The Tavolin developers. MIT licence." +
+           end;
 }
 
 }  // namespace tavolin::command
