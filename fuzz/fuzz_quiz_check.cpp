@@ -29,22 +29,10 @@ std::string quiz_name;
 using fuzzing::check;
 using fuzzing::fail;
 
-std::string read_back() {
-    std::string content;
-    const int fd = ::open(quiz_name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) fail("the quiz file has gone");
-    char buffer[65536];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) content.append(buffer, static_cast<std::size_t>(n));
-    ::close(fd);
-    return content;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char folder[] = "/tmp/tavolin-fuzz-check-XXXXXX";
-    if (::mkdtemp(folder) == nullptr) fail("no scratch folder");
-    quiz_name = std::string(folder) + "/q.tav";
+    quiz_name = fuzzing::scratch_folder("check") + "/q.tav";
     return 0;
 }
 
@@ -66,6 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   summary.fill_in == take.kinds[2],
               "the checker counts other questions than the program gives");
     }
-    check(read_back() == content, "the checker changed the file");
+    check(fuzzing::read_whole_file(quiz_name.c_str()) == content, "the checker changed the file");
     return 0;
 }

@@ -67,9 +67,7 @@ bool contains(const std::string& text, std::string_view what) { return text.find
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Named by its full path, so the fuzzer's own files stay where it runs.
-    char folder[] = "/tmp/tavolin-fuzz-quiz-XXXXXX";
-    if (::mkdtemp(folder) == nullptr) fail("no scratch folder");
-    quiz_name = std::string(folder) + "/fuzz.tav";
+    quiz_name = fuzzing::scratch_folder("quiz") + "/fuzz.tav";
     return 0;
 }
 

@@ -42,20 +42,7 @@ using fuzzing::fail;
 
 std::string scratch;  // a folder of its own, made once
 
-std::string read_log() {
-    std::string content;
-    const int fd = ::open(tavolin::kLogFileName, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) fail("the log has gone");
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) fail("the log cannot be read");
-        if (n == 0) break;
-        content.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return content;
-}
+std::string read_log() { return fuzzing::read_whole_file(tavolin::kLogFileName); }
 
 void write_log(std::string_view content) { fuzzing::write_whole_file(tavolin::kLogFileName, content); }
 
@@ -181,9 +168,7 @@ void one_event(const tavolin::Platform& platform, std::string_view name, std::in
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char folder[] = "/tmp/tavolin-fuzz-log-XXXXXX";
-    if (::mkdtemp(folder) == nullptr) fail("no scratch folder");
-    scratch = folder;
+    scratch = fuzzing::scratch_folder("log");
     return 0;
 }
 

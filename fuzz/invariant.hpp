@@ -1,13 +1,16 @@
 // What the fuzz targets share: a broken invariant ends the run with a line
-// saying which (libFuzzer then keeps the input), and a file written whole.
+// saying which (libFuzzer then keeps the input), files written and read
+// whole, and a scratch folder.
 #pragma once
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace fuzzing {
@@ -34,6 +37,29 @@ inline void write_whole_file(const char* path, std::string_view content) {
         done += static_cast<std::size_t>(n);
     }
     ::close(fd);
+}
+
+// A file's whole content; a file that cannot be read is a broken run.
+inline std::string read_whole_file(const char* path) {
+    std::string content;
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) fail("a scratch file has gone");
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) fail("a scratch file cannot be read");
+        if (n == 0) break;
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return content;
+}
+
+// A new folder of the target's own under /tmp, named by its full path.
+inline std::string scratch_folder(const char* name) {
+    std::string pattern = std::string("/tmp/tavolin-fuzz-") + name + "-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) fail("no scratch folder");
+    return pattern;
 }
 
 }  // namespace fuzzing

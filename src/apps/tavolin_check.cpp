@@ -1,4 +1,5 @@
 // tavolin-check: checks quiz files the way tavolin reads them.
+#include <string>
 #include <string_view>
 
 #include "authoring/quiz_check.hpp"
@@ -30,17 +31,10 @@ int main(int argc, char** argv) {
     command::Output out(tavolin::Stream::kOutput);
     command::Output err(tavolin::Stream::kError);
     const command::Arguments args = command::parse_arguments(argc, argv, {"--help", "--version"});
-    if (args.unknown.empty() && args.has("--help")) {
-        for (const std::string_view line : kHelp) out.line(line);
-        return command::kExitClean;
-    }
-    if (args.unknown.empty() && args.has("--version")) {
-        out.text(command::version_text("tavolin-check"));
-        return command::kExitClean;
-    }
-    if (!args.unknown.empty() || args.operands.empty()) {
-        err.line(args.unknown.empty() ? "tavolin-check: no quiz file named" : "tavolin-check: unknown option " + args.unknown);
-        err.line("Usage: tavolin-check FILE...   (tavolin-check --help tells more)");
+    if (const auto status = command::answer_standard_options(args, "tavolin-check", kHelp, out, err)) return *status;
+    if (args.operands.empty()) {
+        err.line("tavolin-check: no quiz file named");
+        err.line(std::string(kHelp[0]) + "   (tavolin-check --help tells more)");
         return command::kExitTrouble;
     }
     return tavolin::check_files(args.operands, out, err);

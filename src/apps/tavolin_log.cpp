@@ -38,18 +38,6 @@ int main(int argc, char** argv) {
     command::Output out(tavolin::Stream::kOutput);
     command::Output err(tavolin::Stream::kError);
     const command::Arguments args = command::parse_arguments(argc, argv, {"--csv", "--help", "--version"});
-    if (args.unknown.empty() && args.has("--help")) {
-        for (const std::string_view line : kHelp) out.line(line);
-        return command::kExitClean;
-    }
-    if (args.unknown.empty() && args.has("--version")) {
-        out.text(command::version_text("tavolin-log"));
-        return command::kExitClean;
-    }
-    if (!args.unknown.empty()) {
-        err.line("tavolin-log: unknown option " + args.unknown);
-        err.line("Usage: tavolin-log [--csv] [FILE...]   (tavolin-log --help tells more)");
-        return command::kExitTrouble;
-    }
+    if (const auto status = command::answer_standard_options(args, "tavolin-log", kHelp, out, err)) return *status;
     return tavolin::logscheme::list_logs(args.operands, args.has("--csv"), out, err);
 }

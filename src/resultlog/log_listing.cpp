@@ -6,6 +6,7 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <tuple>
 #include <vector>
 
 namespace tavolin::logscheme {
@@ -53,10 +54,11 @@ void append_digits(std::string& out, std::int64_t value, int digits) {
     out.append(text, static_cast<std::size_t>(digits));
 }
 
-// The local date and time in ISO 8601, without an offset, padded to its
-// column (blank when the line gives no date that exists).
-void append_time(std::string& out, const Decoded& d) {
-    if (!d.time_exists) return;
+// The local date and time in ISO 8601, without an offset; empty when the line
+// gives no date that exists.
+std::string_view time_text(const Decoded& d, std::string& out) {
+    out.clear();
+    if (!d.time_exists) return out;
     append_digits(out, d.year, 4);
     out += '-';
     append_digits(out, d.month, 2);
@@ -68,6 +70,7 @@ void append_time(std::string& out, const Decoded& d) {
     append_digits(out, d.minute, 2);
     out += ':';
     append_digits(out, d.second, 2);
+    return out;
 }
 
 void pad_left(std::string& out, std::string_view text, std::size_t width) {
@@ -110,31 +113,45 @@ void append_shown(std::string& out, std::string_view name) {
 Listing::Listing(command::Output& out, command::Output& err, bool csv, std::size_t log_width)
     : out_(out), err_(err), csv_(csv), log_width_(log_width) {}
 
+// The cells of a row of the table, in their columns: the log (when there is
+// its column), the numbers on the right, the name last.
+struct Listing::Cells {
+    std::string_view log, line, time, event, answered, percent, check, name;
+};
+
+void Listing::table_row(const Cells& c) {
+    std::string& r = row_;
+    r.clear();
+    if (log_width_ > 0) {
+        append_shown(r, c.log);
+        r.append(log_width_ - std::min(log_width_, c.log.size()), ' ');
+        r += kGap;
+    }
+    // Each column's width, and whether its cells stand on the right.
+    const std::array<std::tuple<std::string_view, std::size_t, bool>, 6> columns = {{
+        {c.line, kLineWidth, true},
+        {c.time, kTimeWidth, false},
+        {c.event, kEventWidth, false},
+        {c.answered, kAnsweredWidth, true},
+        {c.percent, kPercentWidth, true},
+        {c.check, kCheckWidth, false},
+    }};
+    for (const auto& [text, width, right] : columns) {
+        (right ? pad_left : pad_right)(r, text, width);
+        r += kGap;
+    }
+    append_shown(r, c.name);
+    while (!r.empty() && r.back() == ' ') r.pop_back();
+    out_.line(r);
+}
+
 void Listing::header() {
     if (csv_) {
         out_.text(log_width_ > 0 ? "log," : "");
         out_.text("line,time,event,answered,percent,check,quiz file\r\n");
         return;
     }
-    std::string h;
-    if (log_width_ > 0) {
-        pad_right(h, "LOG", log_width_);
-        h += kGap;
-    }
-    pad_left(h, "LINE", kLineWidth);
-    h += kGap;
-    pad_right(h, "TIME", kTimeWidth);
-    h += kGap;
-    pad_right(h, "EVENT", kEventWidth);
-    h += kGap;
-    pad_left(h, "ANSWERED", kAnsweredWidth);
-    h += kGap;
-    pad_left(h, "PERCENT", kPercentWidth);
-    h += kGap;
-    pad_right(h, "CHECK", kCheckWidth);
-    h += kGap;
-    h += "QUIZ FILE";
-    out_.line(h);
+    table_row({"LOG", "LINE", "TIME", "EVENT", "ANSWERED", "PERCENT", "CHECK", "QUIZ FILE"});
 }
 
 void Listing::row(std::string_view log, const CheckedLine& line) {
@@ -145,53 +162,30 @@ void Listing::row(std::string_view log, const CheckedLine& line) {
     if (graded && line.value.percent >= 0 && line.value.percent <= 100) append_number(percent, line.value.percent);
     std::string number;
     append_number(number, line.line);
+    const std::string_view time = time_text(line.value, time_);
     const std::string_view event = line.verdict == Verdict::kUnreadable ? "" : event_word(line.value.event);
-    std::string& r = row_;
-    r.clear();
-    if (csv_) {
-        if (log_width_ > 0) {
-            csv_field(r, log);
-            r += ',';
-        }
-        r += number;
-        r += ',';
-        append_time(r, line.value);
-        r += ',';
-        for (const std::string_view field : {event, std::string_view(answered), std::string_view(percent)}) {
-            r += field;
-            r += ',';
-        }
-        std::string check(verdict_word(line.verdict));
-        if (!line.detail.empty()) check += ": " + line.detail;
-        csv_field(r, check);
-        r += ',';
-        csv_field(r, line.name);
-        r += "\r\n";
-        out_.text(r);
+    if (!csv_) {
+        table_row({log, number, time, event, answered, percent, verdict_word(line.verdict), line.name});
         return;
     }
+    std::string& r = row_;
+    r.clear();
     if (log_width_ > 0) {
-        append_shown(r, log);
-        if (log.size() < log_width_) r.append(log_width_ - log.size(), ' ');
-        r += kGap;
+        csv_field(r, log);
+        r += ',';
     }
-    pad_left(r, number, kLineWidth);
-    r += kGap;
-    const std::size_t time_at = r.size();
-    append_time(r, line.value);
-    r.append(kTimeWidth - (r.size() - time_at), ' ');
-    r += kGap;
-    pad_right(r, event, kEventWidth);
-    r += kGap;
-    pad_left(r, answered, kAnsweredWidth);
-    r += kGap;
-    pad_left(r, percent, kPercentWidth);
-    r += kGap;
-    pad_right(r, verdict_word(line.verdict), kCheckWidth);
-    r += kGap;
-    append_shown(r, line.name);
-    while (!r.empty() && r.back() == ' ') r.pop_back();
-    out_.line(r);
+    for (const std::string_view field : {std::string_view(number), time, event, std::string_view(answered),
+                                         std::string_view(percent)}) {
+        r += field;
+        r += ',';
+    }
+    std::string check(verdict_word(line.verdict));
+    if (!line.detail.empty()) check += ": " + line.detail;
+    csv_field(r, check);
+    r += ',';
+    csv_field(r, line.name);
+    r += "\r\n";
+    out_.text(r);
 }
 
 void Listing::fault(std::string_view log, std::int64_t line, bool error, std::string_view text) {

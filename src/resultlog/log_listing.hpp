@@ -44,6 +44,8 @@ public:
     std::optional<LogCounts> list(File& file, std::string_view log);
 
 private:
+    struct Cells;
+    void table_row(const Cells& cells);
     void row(std::string_view log, const CheckedLine& line);
     void fault(std::string_view log, std::int64_t line, bool error, std::string_view text);
     void closing(std::string_view log, const LogCounts& counts);
@@ -52,7 +54,8 @@ private:
     command::Output& err_;
     bool csv_;
     std::size_t log_width_;
-    std::string row_;  // the row being made, kept to spare an allocation a row
+    std::string row_;   // the row being made, kept to spare an allocation a row
+    std::string time_;  // its time, likewise
 };
 
 // tavolin-log on the given logs (the one in the current folder when there is

@@ -54,4 +54,22 @@ std::string version_text(std::string_view program) {
            end;
 }
 
+std::optional<int> answer_standard_options(const Arguments& args, std::string_view program,
+                                           std::span<const std::string_view> help, Output& out, Output& err) {
+    if (!args.unknown.empty()) {
+        err.line(std::string(program) + ": unknown option " + args.unknown);
+        err.line(std::string(help.front()) + "   (" + std::string(program) + " --help tells more)");
+        return kExitTrouble;
+    }
+    if (args.has("--help")) {
+        for (const std::string_view line : help) out.line(line);
+        return kExitClean;
+    }
+    if (args.has("--version")) {
+        out.text(version_text(program));
+        return kExitClean;
+    }
+    return std::nullopt;
+}
+
 }  // namespace tavolin::command

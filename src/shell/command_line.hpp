@@ -5,6 +5,8 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,5 +56,12 @@ private:
 
 // "PROGRAM (Tavolin) VERSION" and the copyright lines, for --version.
 std::string version_text(std::string_view program);
+
+// What every companion command does before its own work: --help and
+// --version answered on `out`, an unknown option refused on `err` with the
+// usage line. The exit status when the command is done with that; nothing
+// when its work is to begin.
+std::optional<int> answer_standard_options(const Arguments& args, std::string_view program,
+                                           std::span<const std::string_view> help, Output& out, Output& err);
 
 }  // namespace tavolin::command

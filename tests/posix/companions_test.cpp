@@ -51,6 +51,20 @@ Ran run(const test::TempDir& dir, std::vector<std::string> argv) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, shown(dir.read(".out")), shown(dir.read(".err"))};
 }
 
+// Each run of the command in the folder against the block "PREFIX: name" of
+// companions.txt: its status, then its standard output and error.
+void expect_runs(const test::TempDir& dir, const char* command, const std::string& prefix,
+                 const std::vector<std::pair<std::string, std::vector<std::string>>>& runs) {
+    for (const auto& [name, args] : runs) {
+        std::vector<std::string> argv = {command};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const Ran r = run(dir, argv);
+        EXPECT_EQ("status " + std::to_string(r.status) + "\n--- out\n" + r.out + "--- err\n" + r.err,
+                  test::block("companions.txt", prefix + ": " + name) + "\n")
+            << name;
+    }
+}
+
 const std::string kTrueFalse = "t\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\n";
 
 TEST(Companions, TavolinCheck) {
@@ -59,21 +73,12 @@ TEST(Companions, TavolinCheck) {
     dir.write("broken.tav", kTrueFalse + "x\r\nQ\r\n1\r\nA\r\n1\r\nm\r\nQ\r\n2\r\na\r\nb\r\n3\r\nP");
     dir.write("warned.tav", kTrueFalse + "m\r\n");
     std::filesystem::create_directory(dir.file("folder.tav"));
-    const std::vector<std::pair<std::string, std::vector<std::string>>> runs = {
-        {"all good", {"good.tav", "warned.tav"}},
-        {"an error", {"good.tav", "broken.tav"}},
-        {"unreadable files", {"missing.tav", "broken.tav", "folder.tav"}},
-        {"no file", {}},
-        {"an unknown option", {"--bogus", "good.tav"}},
-    };
-    for (const auto& [name, args] : runs) {
-        std::vector<std::string> argv = {TAVOLIN_CHECK_BINARY};
-        argv.insert(argv.end(), args.begin(), args.end());
-        const Ran r = run(dir, argv);
-        EXPECT_EQ("status " + std::to_string(r.status) + "\n--- out\n" + r.out + "--- err\n" + r.err,
-                  test::block("companions.txt", "check: " + name) + "\n")
-            << name;
-    }
+    expect_runs(dir, TAVOLIN_CHECK_BINARY, "check",
+                {{"all good", {"good.tav", "warned.tav"}},
+                 {"an error", {"good.tav", "broken.tav"}},
+                 {"unreadable files", {"missing.tav", "broken.tav", "folder.tav"}},
+                 {"no file", {}},
+                 {"an unknown option", {"--bogus", "good.tav"}}});
     const Ran help = run(dir, {TAVOLIN_CHECK_BINARY, "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.substr(0, help.out.find('\n')), "Usage: tavolin-check FILE...");
@@ -111,20 +116,12 @@ TEST(Companions, TavolinLog) {
     for (int k = 0; k < 17; ++k) at = altered.find(' ', at) + 1;
     altered.replace(at, altered.find(' ', at) - at, std::to_string(std::stoll(altered.substr(at)) + 1));
     dir.write("altered.csf", altered + "\r\n");
-    const std::vector<std::pair<std::string, std::vector<std::string>>> runs = {
-        {"the log here", {}},
-        {"two logs as CSV", {"--csv", "Encrypted_file.csf", "altered.csf"}},
-        {"an altered log", {"altered.csf"}},
-        {"a missing log", {"missing.csf", "altered.csf"}},
-    };
-    for (const auto& [name, args] : runs) {
-        std::vector<std::string> argv = {TAVOLIN_LOG_BINARY};
-        argv.insert(argv.end(), args.begin(), args.end());
-        const Ran r = run(dir, argv);
-        EXPECT_EQ("status " + std::to_string(r.status) + "\n--- out\n" + r.out + "--- err\n" + r.err,
-                  test::block("companions.txt", "log: " + name) + "\n")
-            << name;
-    }
+    expect_runs(dir, TAVOLIN_LOG_BINARY, "log",
+                {{"the log here", {}},
+                 {"two logs as CSV", {"--csv", "Encrypted_file.csf", "altered.csf"}},
+                 {"an altered log", {"altered.csf"}},
+                 {"a missing log", {"missing.csf", "altered.csf"}},
+                 {"an unknown option", {"-x"}}});
     EXPECT_EQ(dir.read(kLogFileName), sound);
     EXPECT_EQ(dir.read("altered.csf"), altered + "\r\n");
 }

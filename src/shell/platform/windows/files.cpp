@@ -50,16 +50,16 @@ bool is_folder(const std::string& name) {
 
 bool is_disk_file(HANDLE h) { return GetFileType(h) == FILE_TYPE_DISK; }
 
+// The error number of a name that stands for no file at all: one holding a
+// NUL byte (EINVAL), or a device name (`device`); 0 for any other.
+int refused_name(const std::string& name, int device) {
+    if (name.find('\0') != std::string::npos) return EINVAL;
+    return is_reserved_device(name) ? device : 0;
+}
+
 // Opens an existing file on disk, or nothing and the reason in `error`.
 std::optional<HANDLE> open_existing(const std::string& name, DWORD access, int& error) {
-    if (name.find('\0') != std::string::npos) {
-        error = EINVAL;
-        return std::nullopt;
-    }
-    if (is_reserved_device(name)) {
-        error = kNotPlainFile;
-        return std::nullopt;
-    }
+    if ((error = refused_name(name, kNotPlainFile)) != 0) return std::nullopt;
     const HANDLE h = CreateFileA(name.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         error = is_folder(name) ? EISDIR : windows::last_errno();
@@ -76,8 +76,7 @@ std::optional<HANDLE> open_existing(const std::string& name, DWORD access, int& 
 }  // namespace
 
 int existing_file_check(const std::string& name) {
-    if (name.find('\0') != std::string::npos) return EINVAL;
-    if (is_reserved_device(name)) return ENOENT;
+    if (const int refused = refused_name(name, ENOENT); refused != 0) return refused;
     const DWORD attributes = GetFileAttributesA(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return windows::last_errno();
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EISDIR : 0;
@@ -110,14 +109,7 @@ std::optional<File> File::open_for_reading(const std::string& name, int* error) 
 
 std::optional<File> File::create(const std::string& name, CreateMode mode, int& error) {
     const int not_usable = mode == CreateMode::AnyButPipe ? ENXIO : kNotPlainFile;
-    if (name.find('\0') != std::string::npos) {
-        error = EINVAL;
-        return std::nullopt;
-    }
-    if (is_reserved_device(name)) {
-        error = not_usable;
-        return std::nullopt;
-    }
+    if ((error = refused_name(name, not_usable)) != 0) return std::nullopt;
     // Opened first and emptied after, once it is known to be a file on disk
     // (this also empties a hidden file, which CREATE_ALWAYS refuses).
     const HANDLE h =
