@@ -1,6 +1,7 @@
 // Reading the results log back: every line the program writes decodes to
 // what was written; the lines are split as the program's own reader splits
 // them; and what a careless edit breaks is named.
+#include <array>
 #include <cmath>
 #include <random>
 #include <string>
@@ -25,8 +26,10 @@ std::vector<CheckedLine> decoded(std::string_view bytes, std::mt19937& rng, Line
     LogDecoder decoder;
     std::vector<LogLine> lines;
     std::vector<CheckedLine> checked;
+    // Byte by byte, in pieces of any size, or whole.
+    const std::size_t piece = std::array<std::size_t, 3>{1, 1 + rng() % 300, bytes.size()}[rng() % 3];
     while (!bytes.empty()) {
-        const std::size_t n = std::min<std::size_t>(bytes.size(), 1 + rng() % 300);
+        const std::size_t n = std::min<std::size_t>(bytes.size(), piece);
         splitter.feed(bytes.data(), n, lines);
         bytes.remove_prefix(n);
     }
@@ -112,6 +115,17 @@ TEST_F(LogReadBack, EveryLineWrittenDecodesToWhatWasWritten) {
         }
         std::string bytes = dir.read(kLogFileName);
         expect_written(decoded(bytes, rng), events);
+        // Each line holds the relations of its own event and of no other.
+        LineSplitter splitter;
+        std::vector<LogLine> lines;
+        splitter.feed(bytes.data(), bytes.size(), lines);
+        Fields previous{};
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            for (const std::int16_t e : {kEventMade, kEventOpened, kEventGraded}) {
+                EXPECT_EQ(relations_hold(previous, lines[i].fields, e), e == events[i].code) << i << " " << e;
+            }
+            previous = lines[i].fields;
+        }
         std::erase(bytes, '\r');
         dir.write(kLogFileName, bytes);
         events.push_back(random_event(rng));
@@ -178,6 +192,8 @@ TEST(LogLines, WhatMakesALine) {
         {"99999999999999999999 " + nums.substr(2) + " q", {"1!expected number 1 of 19 within the signed 64-bit range; found more"}},
         {"9999999999999999999 " + nums.substr(2) + " q\n", {"1!expected number 1 of 19 within the signed 64-bit range; found more"}},
         {"1 2 3", {"1!expected nineteen numbers and a name; found the end of the file after 3 numbers"}},
+        {nums + " " + std::string(5000, 'n') + "\r\n" + nums + " " + std::string(5000, 'm'),
+         {"1:" + std::string(4096, 'n'), "2:" + std::string(4096, 'm')}},
     };
     std::mt19937 rng(3);
     for (const auto& [bytes, expected] : cases) {
@@ -207,7 +223,7 @@ TEST(LogLines, WhatALineGivesMustBePossible) {
         {{2000, 2, 29, 23, 59, 59}, 3000, 100.0, ""},
         {{1, 1, 1, 0, 0, 0}, 1, 0.0, ""},
         {{9999, 12, 31, 23, 59, 59}, 1, 0.0, ""},
-        {{2023, 2, 29, 0, 0, 0}, 1, 0.0, gone + "2023-02-29 00:00:00"},
+        {{2023, 2, 29, 9, 9, 9}, 1, 0.0, gone + "2023-02-29 09:09:09"},
         {{1900, 2, 29, 0, 0, 0}, 1, 0.0, gone + "1900-02-29 00:00:00"},
         {{2024, 4, 31, 0, 0, 0}, 1, 0.0, gone + "2024-04-31 00:00:00"},
         {{2024, 13, 1, 0, 0, 0}, 1, 0.0, gone + "2024-13-01 00:00:00"},
@@ -257,14 +273,21 @@ TEST_F(LogReadBack, AnEditedNumberIsNamed) {
         "HR2 does not follow from HR1", "", "DAY3 does not follow from DAY2", "MIN2 does not follow from MIN1",
         "MO2 does not follow from MO1", "DIS1 does not follow from the DIS1 and HR2 of the line before", "",
         "MIN2 does not follow from MIN1", "NIX1 fits none of the three events", "YR2 does not follow from YR1"};
-    const std::size_t third = log.find('\n', log.find('\n') + 1) + 1;
+    const std::size_t second = log.find('\n') + 1;
+    const std::size_t third = log.find('\n', second) + 1;
+    // The log with one number raised by one: the line starting at `line`, the
+    // number at `field`.
+    const auto edited = [&](std::size_t line, std::size_t field) {
+        std::string copy = log;
+        std::size_t at = line;
+        for (std::size_t k = 0; k < field; ++k) at = copy.find(' ', at) + 1;
+        const std::size_t end = copy.find(' ', at);
+        copy.replace(at, end - at, std::to_string(std::stoll(copy.substr(at, end - at)) + 1));
+        return decoded(copy, rng);
+    };
+    EXPECT_EQ(edited(second, field::DIS1)[1].detail, "DIS1 does not follow from DIS2 and the NIX2 of the line before");
     for (std::size_t field = 0; field < kFieldCount; ++field) {
-        std::string edited = log;
-        std::size_t at = third;
-        for (std::size_t k = 0; k < field; ++k) at = edited.find(' ', at) + 1;
-        const std::size_t end = edited.find(' ', at);
-        edited.replace(at, end - at, std::to_string(std::stoll(edited.substr(at, end - at)) + 1));
-        const std::vector<CheckedLine> lines = decoded(edited, rng);
+        const std::vector<CheckedLine> lines = edited(third, field);
         EXPECT_EQ(lines[2].detail, named[field]) << field;
         EXPECT_EQ(lines[2].verdict, named[field].empty() ? Verdict::kOk : Verdict::kAltered) << field;
         EXPECT_TRUE(lines[3].verdict == Verdict::kOk || lines[3].verdict == Verdict::kFollowsAltered) << field;
@@ -272,7 +295,6 @@ TEST_F(LogReadBack, AnEditedNumberIsNamed) {
         EXPECT_EQ(lines[1].verdict, Verdict::kOk);
     }
     // A line deleted from the middle, and one made unreadable.
-    const std::size_t second = log.find('\n') + 1;
     const std::vector<CheckedLine> deleted = decoded(log.substr(0, second) + log.substr(third), rng);
     EXPECT_EQ(deleted[1].verdict, Verdict::kAltered);
     EXPECT_EQ(deleted[1].detail, "SEC2 does not follow from SEC1 and the SEC3 of the line before");

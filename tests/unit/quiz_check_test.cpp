@@ -106,7 +106,7 @@ TEST_F(QuizCheck, NamesEachFaultWithItsLine) {
         {"cut in the first question", lines({"m", "Q", "3", "a", "b"})},
         {"faults that do not stop", tf + lines({"mx", "Q", "2", "a", "b", "1", "F", "Q", "2", "a", "b", "1", "M", "Q",
                                                 "2", "a", "b", "3"}) + "P"},
-        {"a count that stops", tf + lines({"m", "Q", "two", "a", "b", "1"}) + "P"},
+        {"a count that stops", tf + lines({"m", "Q", "", "a", "b", "1"}) + "P"},
         {"true/false taken as written", lines({"T", "Q", "3", "Yes", "No", "Maybe", "1"}) + "P"},
         {"shown lines", lines({"m", "A bell\a rings in this question.", "5", std::string(4097, 'a'), std::string(4096, 'c'),
                                "tab\tok and\x1f more text", "delete this\x7f one", "caf\xc3\xa9 au lait", "1", "f",
@@ -117,10 +117,10 @@ TEST_F(QuizCheck, NamesEachFaultWithItsLine) {
         {"cut last question", tf + lines({"f", "Q", "1"})},
         {"kind line last", tf + "m"},
         {"no end marker", tf},
-        {"stray last line", tf + "the end"},
+        {"stray last line", tf + "the end of this quiz, and a few more words after it"},
         {"byte 26", tf + "P\x1a" + tf},
         {"LF only", "t\nQ\n2\nTrue\nFalse\n1\nP"},
-        {"3000 questions and a broken one", many + "m\r\nQ\r\nx\r\n" + tf},
+        {"3000 questions and more", many + one + "m\r\nQ\r\nx\r\n" + tf},
         {"2999 questions and a broken one", many.substr(0, many.size() - one.size()) + "m\r\nQ\r\nx\r\nP"},
     };
     for (const auto& [name, content] : cases) {
