@@ -240,15 +240,24 @@ TEST(LogLines, WhatALineGivesMustBePossible) {
         {{2024, 1, 1, 0, 0, 0}, 1, 100.6, "the percentage, 101, is not from 0 to 100"},
         {{2024, 1, 1, 0, 0, 0}, 1, -0.6, "the percentage, -1, is not from 0 to 100"},
     };
-    for (const auto& [time, answered, percent, detail] : cases) {
+    const auto check = [](const LocalTime& time, std::int16_t answered, double percent) {
         LogDecoder decoder;
         LogLine line;
         line.line = 1;
         line.readable = true;
         line.fields = next_fields({}, time, kEventGraded, answered, percent);
-        const CheckedLine checked = decoder.next(line);
+        return decoder.next(line);
+    };
+    for (const auto& [time, answered, percent, detail] : cases) {
+        const CheckedLine checked = check(time, answered, percent);
         EXPECT_EQ(checked.verdict, detail.empty() ? Verdict::kOk : Verdict::kAltered) << detail;
         EXPECT_EQ(checked.detail, detail.empty() ? "" : detail + " (the zeros that stand in for a missing line)");
+    }
+    // The last day of every month exists, the day after it does not.
+    const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int month = 1; month <= 12; ++month) {
+        EXPECT_EQ(check({2023, month, days[month - 1], 12, 0, 0}, 5, 50).verdict, Verdict::kOk) << month;
+        EXPECT_EQ(check({2023, month, days[month - 1] + 1, 12, 0, 0}, 5, 50).verdict, Verdict::kAltered) << month;
     }
 }
 
