@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "support/pty_harness.hpp"
@@ -54,12 +53,12 @@ protected:
 
 TEST_F(Program, EditingAtTheMenuAndTheEndOfInput) {
     start();
-    pty->send("hx\x7fi\r");  // typed before the title screen, edited
+    pty->send("hx\x7fi\r");  // typed ahead of the title screen, edited
     expect("Hi!");
     expect(kMenu);
     pty->send("abc\x1b");
-    std::this_thread::sleep_for(150ms);
-    pty->send("cow\r");  // the lone Escape wiped "abc"
+    expect("abc\x1b[17G\x1b[K");  // the lone Escape wiped "abc"
+    pty->send("cow\r");
     expect("Yes?");
     expect(kMenu);
     pty->send("\x1b[Am\x1b[3~oo\r");

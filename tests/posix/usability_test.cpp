@@ -44,7 +44,7 @@ TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
     std::string command;
     for (const std::string& word : tavolin::test::program_command()) command += " '" + word + "'";
     sh.send(command + "\r");
-    ASSERT_TRUE(sh.wait_for(kMenu, 10s));
+    ASSERT_TRUE(sh.wait_for(kMenu));
 
     // At a prompt, with text typed: the prompt and the text come back on the
     // cursor's row, and the typed text is still the answer's start.
