@@ -36,11 +36,7 @@ protected:
     void expect(std::string_view text) {
         ASSERT_TRUE(pty->wait_for(text)) << "waiting for: " << text << "\noutput:\n" << pty->output();
     }
-    // The exit code, or -1 when the program did not exit normally in time.
-    int exit_code() {
-        const auto status = test::wait_child(*pty, pid);
-        return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
-    }
+    int exit_code() { return test::exit_code(*pty, pid); }
     void expect_given_back() {
         test::expect_same_settings(pty->before(), pty->now());
         EXPECT_NE(pty->output().rfind(kReset), std::string::npos);

@@ -1,15 +1,19 @@
 // The terminal console on a pseudo-terminal made by the test: raw mode and
 // the exact settings given back, the escape sequences of every console
-// operation, and the signals that end or stop the program.
+// operation, erasing over wrapped rows, a hang-up, and the signals that end,
+// stop or continue the program.
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstring>
-#include <thread>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "shell/console/posix/terminal_console.hpp"
+#include "shell/errors.hpp"
 #include "support/pty_harness.hpp"
 
 namespace tavolin {
@@ -43,17 +47,38 @@ TEST(TerminalConsole, RawModeEscapeSequencesAndTheExactSettingsAfter) {
     EXPECT_EQ(pty.output(), "\x1b[97mx\x1b[94mx\x1b[31mx\x1b[93mx\x1b[91mx\x1b[?25l\x1b[H\x1b[2J\x1b[?25ha\r\n\x1b[0m\x1b[?25h");
 }
 
-// A child reading a line with the cursor hidden and a colour set.
-pid_t start_reader(Pty& pty) {
+// A child reading a line after "ready", with the cursor hidden and a colour
+// set: 0 when it reads the given line, 1 for another, 2 at the end of input.
+pid_t start_reader(Pty& pty, const std::string& line = "ok") {
     return pty.start_child([&] {
         TerminalConsole con(pty.slave(), pty.slave());
         con.write("ready");
         con.hide_cursor();
         con.set_colour(9);
-        return con.read_line() == "ok" ? 0 : 1;
+        try {
+            return con.read_line() == line ? 0 : 1;
+        } catch (const EndOfInput&) {
+            return 2;
+        }
     });
 }
 
+// Typed characters erased after a five-column prompt on 80 columns: the
+// cursor's row and column, from the start of a row the line wrapped onto and
+// back over the rows above.
+TEST(TerminalConsole, ErasingAcrossWrappedRows) {
+    const std::vector<std::tuple<std::size_t, std::size_t, std::string, std::size_t>> cases = {
+        {76, 1, "", 0}, {76, 2, "ready" + std::string(74, 'x'), 79}, {157, 82, "", 0},
+        {157, 83, "ready" + std::string(74, 'x'), 79}, {240, 170, "ready" + std::string(70, 'x'), 75}};
+    for (const auto& [typed, erased, row, column] : cases) {
+        Pty pty;
+        const pid_t pid = start_reader(pty, std::string(typed - erased, 'x'));
+        pty.send(std::string(typed, 'x') + std::string(erased, '\x7f') + "\r");
+        EXPECT_EQ(test::exit_code(pty, pid), 0) << typed << " " << erased;
+        const std::string& out = pty.output();
+        EXPECT_EQ(test::cursor_row(out.substr(0, out.rfind("\r\n"))), std::pair(row, column)) << typed << " " << erased;
+    }
+}
 TEST(TerminalConsoleSignals, EndingSignalsGiveTheTerminalBackAndKill) {
     for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         Pty pty;
@@ -68,22 +93,58 @@ TEST(TerminalConsoleSignals, EndingSignalsGiveTheTerminalBackAndKill) {
     }
 }
 
-TEST(TerminalConsoleSignals, CtrlZGivesTheTerminalBackAndContinuingTakesItAgain) {
+// Ctrl-Z gives the terminal back and the continue takes it again; so does a
+// continue after a stop the program cannot see (SIGSTOP) while the shell set
+// the terminal back to cooked, and it draws the row again.
+TEST(TerminalConsoleSignals, StoppedAndContinuedTheConsoleTakesTheTerminalAgain) {
     Pty pty;
     const pid_t pid = start_reader(pty);
     ASSERT_TRUE(pty.wait_for("ready\x1b[?25l\x1b[94m"));
     ::kill(pid, SIGTSTP);
-    const auto stopped = test::wait_child(pty, pid, WUNTRACED);
+    auto stopped = test::wait_child(pty, pid, WUNTRACED);
     ASSERT_TRUE(stopped && WIFSTOPPED(*stopped));
     test::expect_same_settings(pty.before(), pty.now());
     ASSERT_TRUE(pty.wait_for("\x1b[0m\x1b[?25h"));
     ::kill(pid, SIGCONT);
     ASSERT_TRUE(pty.wait_for("\x1b[94m\x1b[?25l"));  // colour and hidden cursor come back with raw mode
+    ASSERT_TRUE(pty.wait_for("\r\x1b[K"));             // and the row is drawn again
+    ::kill(pid, SIGSTOP);
+    stopped = test::wait_child(pty, pid, WUNTRACED);
+    ASSERT_TRUE(stopped && WIFSTOPPED(*stopped));
+    ::tcsetattr(pty.slave(), TCSANOW, &pty.before());
+    ::kill(pid, SIGCONT);
+    ASSERT_TRUE(pty.wait_for("\r\x1b[K"));  // the row drawn again
+    EXPECT_EQ(pty.now().c_lflag & (ICANON | ECHO), 0U);
     pty.send("ok\r");
-    const auto status = test::wait_child(pty, pid);
-    ASSERT_TRUE(status && WIFEXITED(*status));
-    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    EXPECT_EQ(test::exit_code(pty, pid), 0);
     test::expect_same_settings(pty.before(), pty.now());
+}
+
+// A continue that comes during a pause (here before it, so that the pause
+// surely finds it): the row is drawn again and the pause lasts its full time.
+TEST(TerminalConsoleSignals, APauseWokenByAContinueDrawsTheRowAndLastsItsTime) {
+    Pty pty;
+    const pid_t pid = pty.start_child([&] {
+        TerminalConsole con(pty.slave(), pty.slave());
+        con.write("row");
+        ::raise(SIGCONT);
+        const auto start = std::chrono::steady_clock::now();
+        con.pause(200ms);
+        return std::chrono::steady_clock::now() - start >= 200ms ? 0 : 1;
+    });
+    EXPECT_EQ(test::exit_code(pty, pid), 0) << "the pause was cut short";
+    EXPECT_NE(pty.output().find("row\r\x1b[Krow"), std::string::npos) << pty.output();
+}
+
+// A hang-up while an answer is half typed: the input ends, the answer is not
+// taken.
+TEST(TerminalConsoleSignals, AHangUpDropsAHalfTypedAnswer) {
+    Pty pty;
+    const pid_t pid = start_reader(pty, "ans");
+    pty.send("ans");
+    ASSERT_TRUE(pty.wait_for("ans"));
+    pty.hang_up();
+    EXPECT_EQ(test::exit_code(pty, pid), 2);
 }
 
 }  // namespace

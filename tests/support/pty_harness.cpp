@@ -206,6 +206,11 @@ std::optional<int> wait_child(Pty& pty, pid_t pid, int flags, std::chrono::milli
     return std::nullopt;
 }
 
+int exit_code(Pty& pty, pid_t pid) {
+    const auto status = wait_child(pty, pid);
+    return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
+}
+
 void expect_same_settings(const termios& expected, const termios& actual) {
     EXPECT_EQ(expected.c_iflag, actual.c_iflag) << "c_iflag";
     EXPECT_EQ(expected.c_oflag, actual.c_oflag) << "c_oflag";

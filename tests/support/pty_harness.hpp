@@ -66,6 +66,7 @@ private:
     termios before_{};
     std::string output_;
     std::size_t mark_ = 0;
+    pid_t child_ = -1;
 };
 
 // The raw wait status (WUNTRACED in flags: a stop counts too), reading the
