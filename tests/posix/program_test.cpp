@@ -1,7 +1,7 @@
 // The real program on a pseudo-terminal, typed at as a user would: editing at
 // the menu, typeahead through a pause and the key wait's pending key, Ctrl-C
-// and Ctrl-D giving the terminal back, one whole run in report mode, and the
-// files that cannot be written.
+// and Ctrl-D giving the terminal back, a question of no known kind, a file an
+// ordinary user cannot read, and the files that cannot be written.
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -82,30 +82,34 @@ TEST_F(Program, TypeaheadThroughAPauseEndsTheKeyWaitAndStartsTheNextAnswer) {
     expect_given_back();
 }
 
-TEST_F(Program, WholeRunInReportMode) {
-    dir.write("q.tav", kQuiz);
+// A question of no known kind (its first line passes the first-line check)
+// ends the run after its message with status 3.
+TEST_F(Program, AQuestionOfNoKnownKindEndsTheRunWithStatusThree) {
+    dir.write("q.tav", "True\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\nP");
     start();
-    expect(kMenu);
-    pty->send("3\r");
-    expect("This will store your quiz results in the file 'report.txt.'");
-    pty->send("q.tav\r");
-    expect("Please enter the number of your answer.\r\n> ");
-    pty->send("1\r");
-    expect("Your grade on the quiz is A, with a 100.00%.\r\nYou did Moo-st excellent!\r\n");
-    expect("delete key");
-    pty->send("\x1b[3~");
-    expect("Numbers 1-3   > ");
-    pty->send("3\r");
-    expect("Your grade on the quiz that you took was 100.00%.\r\nYou did Moo-st excellent!\r\nYour grade was an A.\r\n");
-    EXPECT_EQ(exit_code(), 0);
+    pty->send("2\rq.tav\r");
+    expect("Program has violated continue prerogative and must close!\r\n");
+    EXPECT_EQ(exit_code(), 3);
     expect_given_back();
-    std::string plain = pty->output().substr(pty->output().rfind("Thank you for using Tavolin."));
-    for (std::size_t at; (at = plain.find("\x1b[?25l")) != std::string::npos;) plain.erase(at, 6);
-    EXPECT_EQ(plain, "Thank you for using Tavolin.\r\nSeven seconds until program closes.." + std::string(11, '.') +
-                         "program closing.\r\n" + std::string(kReset));
-    EXPECT_NE(dir.read("report.txt").find(" \r\nOn Quiz 1 using file, 'q.tav' you missed 0\r\nout of 1, your score was "
-                                          "100.00%.\r\n \r\nThank you for using Tavolin!!\r\n"),
-              std::string::npos);
+}
+
+// As an ordinary user (root may read anything): a file that exists but
+// cannot be read is asked about before it would be emptied, cannot be taken
+// as a quiz, and is left whole.
+TEST_F(Program, AnUnreadableFileIsAskedAboutAndCannotBeTaken) {
+    dir.write("secret.tav", "keep");
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    std::filesystem::permissions(dir.file("secret.tav"), std::filesystem::perms::owner_write);
+    Pty::Options options;
+    options.as_nobody = true;
+    start(options);
+    pty->send("1\rsecret.tav\rn\rQuit\r2\rsecret.tav\rQuit\r");
+    expect("> secret.tav\r\nThe file name that you specified already exists.\r\n");
+    expect("> secret.tav\r\nThat file does not exist!\r\n");
+    expect(kMenu);
+    pty->send("\x04");
+    EXPECT_EQ(exit_code(), 2);
+    EXPECT_EQ(dir.read("secret.tav"), "keep");
 }
 
 // ---- files that cannot be written ----
@@ -150,7 +154,8 @@ TEST_P(ReportTxtNotAFile, EndsTheRunAndLeavesTheQuizAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Program, ReportTxtNotAFile,
-                         ::testing::Values(std::pair{true, "Is a directory"}, std::pair{false, "Not a regular file"}));
+                         ::testing::Values(std::pair{true, "Is a directory"}, std::pair{false, "Not a regular file"}),
+                         [](const auto& info) { return info.param.first ? "Folder" : "NamedPipe"; });
 
 TEST_F(Program, ALogThatCannotTakeALineIsLeftAsItWasAndTheRunGoesOn) {
     std::string log;
