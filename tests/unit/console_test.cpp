@@ -70,7 +70,6 @@ TEST(Reads, TheKeyWaitKeepsItsKeyForTheNextLine) {
         con.type(key);
         con.line("2");
         con.wait_key();
-        EXPECT_EQ(con.transcript(), "{key}");
         EXPECT_EQ(con.read_line(), line) << key;
     }
     ScriptedConsole con;
