@@ -2,6 +2,7 @@
 // the exact settings given back, the escape sequences of every console
 // operation, erasing over wrapped rows, a hang-up, and the signals that end,
 // stop or continue the program.
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -63,20 +64,26 @@ pid_t start_reader(Pty& pty, const std::string& line = "ok") {
     });
 }
 
-// Typed characters erased after a five-column prompt on 80 columns: the
-// cursor's row and column, from the start of a row the line wrapped onto and
-// back over the rows above.
+// Typed characters erased after a five-column prompt on a window of 80
+// columns, or one made 40 wide after the console began: the cursor's row and
+// column, from the start of a row the line wrapped onto and back over the
+// rows above.
 TEST(TerminalConsole, ErasingAcrossWrappedRows) {
-    const std::vector<std::tuple<std::size_t, std::size_t, std::string, std::size_t>> cases = {
-        {76, 1, "", 0}, {76, 2, "ready" + std::string(74, 'x'), 79}, {157, 82, "", 0},
-        {157, 83, "ready" + std::string(74, 'x'), 79}, {240, 170, "ready" + std::string(70, 'x'), 75}};
-    for (const auto& [typed, erased, row, column] : cases) {
+    const std::vector<std::tuple<unsigned short, std::size_t, std::size_t, std::string, std::size_t>> cases = {
+        {80, 76, 1, "", 0}, {80, 76, 2, "ready" + std::string(74, 'x'), 79}, {80, 157, 82, "", 0},
+        {80, 157, 83, "ready" + std::string(74, 'x'), 79}, {80, 240, 170, "ready" + std::string(70, 'x'), 75},
+        {40, 50, 16, "ready" + std::string(34, 'x'), 39}};
+    for (const auto& [columns, typed, erased, row, column] : cases) {
         Pty pty;
         const pid_t pid = start_reader(pty, std::string(typed - erased, 'x'));
+        pty.send("");  // the console has its handlers and the terminal
+        const winsize size{24, columns, 0, 0};
+        ::ioctl(pty.slave(), TIOCSWINSZ, &size);
+        ::kill(pid, SIGWINCH);
         pty.send(std::string(typed, 'x') + std::string(erased, '\x7f') + "\r");
         EXPECT_EQ(test::exit_code(pty, pid), 0) << typed << " " << erased;
         const std::string& out = pty.output();
-        EXPECT_EQ(test::cursor_row(out.substr(0, out.rfind("\r\n"))), std::pair(row, column)) << typed << " " << erased;
+        EXPECT_EQ(test::cursor_row(out.substr(0, out.rfind("\r\n")), columns), std::pair(row, column)) << typed << " " << erased;
     }
 }
 TEST(TerminalConsoleSignals, EndingSignalsGiveTheTerminalBackAndKill) {
