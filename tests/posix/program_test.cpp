@@ -63,6 +63,7 @@ TEST_F(Program, EditingAtTheMenuAndTheEndOfInput) {
     pty->send("\x04");
     EXPECT_EQ(exit_code(), 2);
     expect_given_back();
+    EXPECT_TRUE(pty->output().ends_with(std::string(kMenu) + "\r\n" + std::string(kReset)));  // the shell's own row
     const std::string after = pty->output().substr(pty->output().find(kMenu));
     EXPECT_EQ(after.find('^'), std::string::npos) << "the terminal echoed by itself";
 }
