@@ -82,8 +82,7 @@ TEST(TerminalConsole, ErasingAcrossWrappedRows) {
         ::kill(pid, SIGWINCH);
         pty.send(std::string(typed, 'x') + std::string(erased, '\x7f') + "\r");
         EXPECT_EQ(test::exit_code(pty, pid), 0) << typed << " " << erased;
-        const std::string& out = pty.output();
-        EXPECT_EQ(test::cursor_row(out.substr(0, out.rfind("\r\n")), columns), std::pair(row, column)) << typed << " " << erased;
+        EXPECT_EQ(test::cursor_row(pty.output().substr(0, pty.output().rfind("\r\n")), columns), std::pair(row, column));
     }
 }
 

@@ -27,7 +27,8 @@ TEST(LineInput, EditingKeysAndTheirEcho) {
         {{"a\tb\x01\x1f\r"}, {"a\tb"}, "a b\n"},
         {{"\xc3\xa9x\x7f\x7f\xc3\xbc\r"}, {"\xc3\xbc"}, "\xc3\xbc\n"},
         {{"a\x1bxb\x1b\rc\r"}, {"abc"}, "abc\n"},                    // Alt with a key gives nothing
-        {{"\x7f\r"}, {""}, "\n"}};
+        {{"a\x1b[\rb\r"}, {"a", "b"}, "a\nb\n"},                  // a byte that breaks a sequence is a key
+        {{"x\r\x7f\r"}, {"x", ""}, "x\n\n"}};                     // Backspace on an empty line erases nothing
     for (const auto& [bursts, lines, echo] : cases) {
         ScriptedConsole con;
         for (const std::string_view b : bursts) con.type(b);
