@@ -196,9 +196,9 @@ TEST(LogReader, TheQuickWayAndThePlainWayAgree) {
             for (int field = 0; field < 19; ++field) {
                 log += std::string(pick(4) == 0 ? 2 : 1, any_of(field == 0 ? "  " : " \t \r  "));
                 if (pick(3) == 0) log += any_of("-+-");
-                for (std::size_t digits = 1 + (pick(4) == 0 ? pick(20) : pick(4)); digits > 0; --digits) log += any_of("0123456789");
+                for (std::size_t digits = pick(32) == 0 ? 17 + pick(3) : 1 + pick(4); digits > 0; --digits) log += any_of("012345678999");
             }
-            for (std::size_t name = pick(4) == 0 ? 60 + pick(80) : pick(8); name > 0; --name) log += any_of(" ab.t9-\t");
+            log += ' ' + std::string(pick(4) == 0 ? 60 + pick(80) : pick(8), any_of(" ab.t9-\t"));  // the name
             log += pick(3) == 0 ? "\n" : "\r\n";
         }
         if (pick(8) == 0) log[pick(log.size())] = any_of("x-+ \t\r\n0");
