@@ -1,7 +1,8 @@
 // The real program on a pseudo-terminal, typed at as a user would: editing at
 // the menu, typeahead through a pause and the key wait's pending key, Ctrl-C
-// and Ctrl-D giving the terminal back, one whole run in report mode, and the
-// files that cannot be written.
+// and Ctrl-D giving the terminal back, keys typed during the closing countdown
+// dropped, a question of no known kind, a file an ordinary user cannot read,
+// and the files that cannot be written.
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,7 +14,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "support/pty_harness.hpp"
@@ -38,11 +38,7 @@ protected:
     void expect(std::string_view text) {
         ASSERT_TRUE(pty->wait_for(text)) << "waiting for: " << text << "\noutput:\n" << pty->output();
     }
-    // The exit code, or -1 when the program did not exit normally in time.
-    int exit_code() {
-        const auto status = test::wait_child(*pty, pid);
-        return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
-    }
+    int exit_code() { return test::exit_code(*pty, pid); }
     void expect_given_back() {
         test::expect_same_settings(pty->before(), pty->now());
         EXPECT_NE(pty->output().rfind(kReset), std::string::npos);
@@ -55,12 +51,12 @@ protected:
 
 TEST_F(Program, EditingAtTheMenuAndTheEndOfInput) {
     start();
-    pty->send("hx\x7fi\r");  // typed before the title screen, edited
+    pty->send("hx\x7fi\r");  // typed ahead of the title screen, edited
     expect("Hi!");
     expect(kMenu);
     pty->send("abc\x1b");
-    std::this_thread::sleep_for(150ms);
-    pty->send("cow\r");  // the lone Escape wiped "abc"
+    expect("abc\x1b[17G\x1b[K");  // the lone Escape wiped "abc"
+    pty->send("cow\r");
     expect("Yes?");
     expect(kMenu);
     pty->send("\x1b[Am\x1b[3~oo\r");
@@ -69,6 +65,7 @@ TEST_F(Program, EditingAtTheMenuAndTheEndOfInput) {
     pty->send("\x04");
     EXPECT_EQ(exit_code(), 2);
     expect_given_back();
+    EXPECT_TRUE(pty->output().ends_with(std::string(kMenu) + "\r\n" + std::string(kReset)));  // the shell's own row
     const std::string after = pty->output().substr(pty->output().find(kMenu));
     EXPECT_EQ(after.find('^'), std::string::npos) << "the terminal echoed by itself";
 }
@@ -88,35 +85,50 @@ TEST_F(Program, TypeaheadThroughAPauseEndsTheKeyWaitAndStartsTheNextAnswer) {
     expect_given_back();
 }
 
-TEST_F(Program, WholeRunInReportMode) {
-    dir.write("q.tav", kQuiz);
+// Keys typed during the closing countdown, after the program has finished
+// with the keyboard, are dropped as the terminal is given back, so that the
+// shell does not run them.
+TEST_F(Program, KeysTypedDuringTheClosingCountdownAreDropped) {
     start();
     expect(kMenu);
-    pty->send("3\r");
-    expect("This will store your quiz results in the file 'report.txt.'");
-    pty->send("q.tav\r");
-    expect("Please enter the number of your answer.\r\n> ");
-    pty->send("1\r");
-    expect("Your grade on the quiz is A, with a 100.00%.\r\nYou did Moo-st excellent!\r\n");
-    expect("delete key");
-    pty->send("\x1b[3~");
-    expect("Numbers 1-3   > ");
-    pty->send("3\r");
-    expect("Your grade on the quiz that you took was 100.00%.\r\nYou did Moo-st excellent!\r\nYour grade was an A.\r\n");
-    expect("Seven seconds until program closes..");
-    pty->send("report.txt\r");  // typed during the countdown: not left to run in the shell
+    pty->send("quit\r");
+    expect("Thank you for using Tavolin.");  // a second of pauses still to come
+    pty->send("report.txt\r");
     EXPECT_EQ(exit_code(), 0);
     expect_given_back();
     int unread = -1;
     EXPECT_EQ(::ioctl(pty->slave(), FIONREAD, &unread), 0);
     EXPECT_EQ(unread, 0);
-    std::string plain = pty->output().substr(pty->output().rfind("Thank you for using Tavolin."));
-    for (std::size_t at; (at = plain.find("\x1b[?25l")) != std::string::npos;) plain.erase(at, 6);
-    EXPECT_EQ(plain, "Thank you for using Tavolin.\r\nSeven seconds until program closes.." + std::string(11, '.') +
-                         "program closing.\r\n" + std::string(kReset));
-    EXPECT_NE(dir.read("report.txt").find(" \r\nOn Quiz 1 using file, 'q.tav' you missed 0\r\nout of 1, your score was "
-                                          "100.00%.\r\n \r\nThank you for using Tavolin!!\r\n"),
-              std::string::npos);
+}
+
+// A question of no known kind (its first line passes the first-line check)
+// ends the run after its message with status 3.
+TEST_F(Program, AQuestionOfNoKnownKindEndsTheRunWithStatusThree) {
+    dir.write("q.tav", "True\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\nP");
+    start();
+    pty->send("2\rq.tav\r");
+    expect("Program has violated continue prerogative and must close!\r\n");
+    EXPECT_EQ(exit_code(), 3);
+    expect_given_back();
+}
+
+// As an ordinary user (root may read anything): a file that exists but
+// cannot be read is asked about before it would be emptied, cannot be taken
+// as a quiz, and is left whole.
+TEST_F(Program, AnUnreadableFileIsAskedAboutAndCannotBeTaken) {
+    dir.write("secret.tav", "keep");
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    std::filesystem::permissions(dir.file("secret.tav"), std::filesystem::perms::owner_write);
+    Pty::Options options;
+    options.as_nobody = true;
+    start(options);
+    pty->send("1\rsecret.tav\rn\rQuit\r2\rsecret.tav\rQuit\r");
+    expect("> secret.tav\r\nThe file name that you specified already exists.\r\n");
+    expect("> secret.tav\r\nThat file does not exist!\r\n");
+    expect(kMenu);
+    pty->send("\x04");
+    EXPECT_EQ(exit_code(), 2);
+    EXPECT_EQ(dir.read("secret.tav"), "keep");
 }
 
 // ---- files that cannot be written ----
@@ -144,7 +156,7 @@ TEST_F(Program, AQuizFileThatCannotTakeALineEndsTheRunWithAnInputOutputError) {
 
 // Anything but a plain file named report.txt: a folder, and a named pipe
 // (opening it for writing would hold the run up for good).
-class ReportTxtNotAFile : public Program, public ::testing::WithParamInterface<std::pair<bool, const char*>> {};
+class ReportTxtNotAFile : public Program, public ::testing::WithParamInterface<std::pair<bool, std::string>> {};
 
 TEST_P(ReportTxtNotAFile, EndsTheRunAndLeavesTheQuizAlone) {
     const auto& [folder, reason] = GetParam();
@@ -161,7 +173,9 @@ TEST_P(ReportTxtNotAFile, EndsTheRunAndLeavesTheQuizAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Program, ReportTxtNotAFile,
-                         ::testing::Values(std::pair{true, "Is a directory"}, std::pair{false, "Not a regular file"}));
+                         ::testing::Values(std::pair<bool, std::string>{true, "Is a directory"},
+                                           std::pair<bool, std::string>{false, "Not a regular file"}),
+                         [](const auto& info) { return info.param.first ? "Folder" : "NamedPipe"; });
 
 TEST_F(Program, ALogThatCannotTakeALineIsLeftAsItWasAndTheRunGoesOn) {
     std::string log;

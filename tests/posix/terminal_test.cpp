@@ -1,6 +1,7 @@
 // The terminal console on a pseudo-terminal made by the test: raw mode and
 // the exact settings given back, the escape sequences of every console
-// operation, and the signals that end or stop the program.
+// operation, erasing over wrapped rows, a hang-up, and the signals that end,
+// stop or continue the program.
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -9,7 +10,9 @@
 
 #include <csignal>
 #include <cstring>
-#include <thread>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "shell/console/posix/terminal_console.hpp"
 #include "shell/errors.hpp"
@@ -46,22 +49,27 @@ TEST(TerminalConsole, RawModeEscapeSequencesAndTheExactSettingsAfter) {
     EXPECT_EQ(pty.output(), "\x1b[97mx\x1b[94mx\x1b[31mx\x1b[93mx\x1b[91mx\x1b[?25l\x1b[H\x1b[2J\x1b[?25ha\r\n\x1b[0m\x1b[?25h");
 }
 
-// A child that shows the text with the cursor hidden and a colour set, waits
-// until keys are typed without reading them, takes the signal, then reads a
-// line; told to end, it ends as the program's main does.
-pid_t start_reader(Pty& pty, int sig, const char* text = "ready") {
-    return pty.start_child([&pty, sig, text] {
+// A child that shows the text with the cursor hidden and a colour set, then
+// reads a line: 0 for the given one, 1 for another, 2 at the end of input.
+// Given a signal, it first waits until keys are typed, without reading them,
+// and takes the signal; told to end, it ends as the program's main does.
+pid_t start_reader(Pty& pty, const std::string& line = "ok", int sig = 0, const char* text = "ready") {
+    return pty.start_child([&pty, line, sig, text] {
         {
             TerminalConsole con(pty.slave(), pty.slave());
             con.write(text);
             con.hide_cursor();
             con.set_colour(9);
             con.flush();
-            pollfd typed{pty.slave(), POLLIN, 0};
-            ::poll(&typed, 1, -1);
-            ::raise(sig);
+            if (sig != 0) {
+                pollfd typed{pty.slave(), POLLIN, 0};
+                ::poll(&typed, 1, -1);
+                ::raise(sig);
+            }
             try {
-                return con.read_line() == "ok" ? 0 : 1;
+                return con.read_line() == line ? 0 : 1;
+            } catch (const EndOfInput&) {
+                return 2;
             } catch (const EndRequested&) {
                 con.finish_line();
             }
@@ -78,6 +86,28 @@ int unread(const Pty& pty) {
     return n;
 }
 
+// Typed characters erased after a five-column prompt on a window of 80
+// columns, or one made 40 wide after the console began: the cursor's row and
+// column, from the start of a row the line wrapped onto and back over the
+// rows above.
+TEST(TerminalConsole, ErasingAcrossWrappedRows) {
+    const std::vector<std::tuple<unsigned short, std::size_t, std::size_t, std::string, std::size_t>> cases = {
+        {80, 76, 1, "", 0}, {80, 76, 2, "ready" + std::string(74, 'x'), 79}, {80, 157, 82, "", 0},
+        {80, 157, 83, "ready" + std::string(74, 'x'), 79}, {80, 240, 170, "ready" + std::string(70, 'x'), 75},
+        {40, 50, 16, "ready" + std::string(34, 'x'), 39}};
+    for (const auto& [columns, typed, erased, row, column] : cases) {
+        Pty pty;
+        const pid_t pid = start_reader(pty, std::string(typed - erased, 'x'));
+        pty.send("");  // the console has its handlers and the terminal
+        const winsize size{24, columns, 0, 0};
+        ::ioctl(pty.slave(), TIOCSWINSZ, &size);
+        ::kill(pid, SIGWINCH);
+        pty.send(std::string(typed, 'x') + std::string(erased, '\x7f') + "\r");
+        EXPECT_EQ(test::exit_code(pty, pid), 0) << typed << " " << erased;
+        EXPECT_EQ(test::cursor_row(pty.output().substr(0, pty.output().rfind("\r\n")), columns), std::pair(row, column));
+    }
+}
+
 // The row ended if the cursor stood inside it, the terminal given back, the
 // keys not yet read dropped with it (they were typed for the program, not for
 // the shell), and death by the signal.
@@ -85,7 +115,7 @@ TEST(TerminalConsoleSignals, EndingSignalsGiveTheTerminalBackAndKill) {
     for (const auto& [sig, text] : {std::pair{SIGINT, "ready"}, std::pair{SIGTERM, "ready"}, std::pair{SIGHUP, "ready"},
                                     std::pair{SIGQUIT, "ready"}, std::pair{SIGQUIT, "ready\r"}}) {
         Pty pty;
-        const pid_t pid = start_reader(pty, sig, text);
+        const pid_t pid = start_reader(pty, "ok", sig, text);
         ASSERT_TRUE(pty.wait_for(std::string(text) + "\x1b[?25l\x1b[94m"));
         pty.send("ok\r");
         const auto status = test::wait_child(pty, pid);
@@ -99,23 +129,62 @@ TEST(TerminalConsoleSignals, EndingSignalsGiveTheTerminalBackAndKill) {
     }
 }
 
-// Keys typed before the stop are kept for the program when it goes on.
-TEST(TerminalConsoleSignals, CtrlZGivesTheTerminalBackAndContinuingTakesItAgain) {
+// Ctrl-Z gives the terminal back, keeping the keys typed before it for the
+// program, and the continue takes it again; so does a continue after a stop
+// the program cannot see (SIGSTOP) while the shell set the terminal back to
+// cooked; each draws the row again.
+TEST(TerminalConsoleSignals, StoppedAndContinuedTheConsoleTakesTheTerminalAgain) {
     Pty pty;
-    const pid_t pid = start_reader(pty, SIGTSTP);
+    const pid_t pid = start_reader(pty, "ok", SIGTSTP);
     ASSERT_TRUE(pty.wait_for("ready\x1b[?25l\x1b[94m"));
-    pty.send("ok\r");
-    const auto stopped = test::wait_child(pty, pid, WUNTRACED);
+    pty.send("o");
+    auto stopped = test::wait_child(pty, pid, WUNTRACED);
     ASSERT_TRUE(stopped && WIFSTOPPED(*stopped));
     test::expect_same_settings(pty.before(), pty.now());
-    EXPECT_EQ(unread(pty), 3);
+    EXPECT_EQ(unread(pty), 1);
     ASSERT_TRUE(pty.wait_for("\x1b[0m\x1b[?25h"));
     ::kill(pid, SIGCONT);
     ASSERT_TRUE(pty.wait_for("\x1b[94m\x1b[?25l"));  // colour and hidden cursor come back with raw mode
-    const auto status = test::wait_child(pty, pid);
-    ASSERT_TRUE(status && WIFEXITED(*status));
-    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    ASSERT_TRUE(pty.wait_for("\r\x1b[K"));             // and the row is drawn again
+    ASSERT_TRUE(pty.wait_for("o"));                    // then the key typed before the stop is read
+    ::kill(pid, SIGSTOP);
+    stopped = test::wait_child(pty, pid, WUNTRACED);
+    ASSERT_TRUE(stopped && WIFSTOPPED(*stopped));
+    ::tcsetattr(pty.slave(), TCSANOW, &pty.before());
+    ::kill(pid, SIGCONT);
+    ASSERT_TRUE(pty.wait_for("\r\x1b[K"));  // the row drawn again
+    EXPECT_EQ(pty.now().c_lflag & (ICANON | ECHO), 0U);
+    pty.send("k\r");
+    EXPECT_EQ(test::exit_code(pty, pid), 0);
     test::expect_same_settings(pty.before(), pty.now());
+}
+
+// A continue that comes during a pause (here before it, so that the pause
+// surely finds it): the row is drawn again and the pause lasts its full time
+// (to the millisecond it counts in).
+TEST(TerminalConsoleSignals, APauseWokenByAContinueDrawsTheRowAndLastsItsTime) {
+    Pty pty;
+    const pid_t pid = pty.start_child([&] {
+        TerminalConsole con(pty.slave(), pty.slave());
+        con.write("row");
+        ::raise(SIGCONT);
+        const auto start = std::chrono::steady_clock::now();
+        con.pause(200ms);
+        return std::chrono::steady_clock::now() - start >= 199ms ? 0 : 1;
+    });
+    EXPECT_EQ(test::exit_code(pty, pid), 0) << "the pause was cut short";
+    EXPECT_NE(pty.output().find("row\r\x1b[Krow"), std::string::npos) << pty.output();
+}
+
+// A hang-up while an answer is half typed: the input ends, the answer is not
+// taken.
+TEST(TerminalConsoleSignals, AHangUpDropsAHalfTypedAnswer) {
+    Pty pty;
+    const pid_t pid = start_reader(pty, "ans");
+    pty.send("ans");
+    ASSERT_TRUE(pty.wait_for("ans"));
+    pty.hang_up();
+    EXPECT_EQ(test::exit_code(pty, pid), 2);
 }
 
 }  // namespace

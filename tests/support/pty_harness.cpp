@@ -97,6 +97,8 @@ Pty::~Pty() {
 }
 
 void Pty::send(std::string_view bytes) {
+    const auto deadline = Clock::now() + patience(30s);
+    while ((now().c_lflag & ICANON) != 0U && Clock::now() < deadline) collect(5ms);
     while (!bytes.empty()) {
         const ssize_t n = ::write(master_, bytes.data(), bytes.size());
         if (n > 0) {
@@ -117,13 +119,17 @@ void Pty::collect(std::chrono::milliseconds wait) {
 
 bool Pty::wait_for(std::string_view needle, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + patience(timeout);
-    for (;;) {
+    for (bool ended = false;;) {
         const std::size_t at = output_.find(needle, mark_);
         if (at != std::string::npos) {
             mark_ = at + needle.size();
             return true;
         }
-        if (Clock::now() > deadline) return false;
+        if (ended || Clock::now() > deadline) return false;
+        // Once the child has ended, one more collection takes its last output.
+        siginfo_t info{};
+        ended = child_ > 0 && ::waitid(P_PID, static_cast<id_t>(child_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                info.si_pid == child_;
         collect(20ms);
     }
 }
@@ -146,7 +152,7 @@ pid_t Pty::start_program(const Options& options) {
     for (std::string& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
     const pid_t pid = ::fork();
-    if (pid != 0) return pid;
+    if (pid != 0) return child_ = pid;
     // The child: only async-signal-safe calls until exec.
     ::setsid();
     ::ioctl(slave_, TIOCSCTTY, 0);
@@ -171,7 +177,8 @@ pid_t Pty::start_program(const Options& options) {
 
 pid_t Pty::start_child(const std::function<int()>& body) {
     const pid_t pid = ::fork();
-    if (pid != 0) return pid;
+    if (pid != 0) return child_ = pid;
+    ::close(master_);  // the test's closing it is a hang-up
     ::setpgid(0, 0);
     const rlimit no_core{0, 0};
     ::setrlimit(RLIMIT_CORE, &no_core);
@@ -197,6 +204,11 @@ std::optional<int> wait_child(Pty& pty, pid_t pid, int flags, std::chrono::milli
     ::kill(pid, SIGKILL);
     ::waitpid(pid, &status, 0);
     return std::nullopt;
+}
+
+int exit_code(Pty& pty, pid_t pid) {
+    const auto status = wait_child(pty, pid);
+    return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
 }
 
 void expect_same_settings(const termios& expected, const termios& actual) {

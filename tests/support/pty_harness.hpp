@@ -30,9 +30,14 @@ public:
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
+    // Types the bytes once the terminal is out of canonical mode: only then
+    // has the program (or the shell) taken it, and the keys reach its own
+    // line editor instead of the terminal's.
     void send(std::string_view bytes);
     // Waits until needle appears after the previous match; true when found.
-    bool wait_for(std::string_view needle, std::chrono::milliseconds timeout = 5s);
+    // False once the child has ended without it, or after the timeout, which
+    // only a program that hangs ever reaches.
+    bool wait_for(std::string_view needle, std::chrono::milliseconds timeout = 30s);
     // Reads what arrives within the given time.
     void collect(std::chrono::milliseconds wait);
     [[nodiscard]] const std::string& output() const { return output_; }
@@ -61,12 +66,15 @@ private:
     termios before_{};
     std::string output_;
     std::size_t mark_ = 0;
+    pid_t child_ = -1;
 };
 
 // The raw wait status (WUNTRACED in flags: a stop counts too), reading the
 // terminal meanwhile; nothing if the child has not changed state in time
 // (then it is killed).
 std::optional<int> wait_child(Pty& pty, pid_t pid, int flags = 0, std::chrono::milliseconds timeout = 20s);
+// The exit code, or -1 when the child did not exit normally in time.
+int exit_code(Pty& pty, pid_t pid);
 
 // The words of TAVOLIN_WRAPPER (a checker such as valgrind), then the program.
 std::vector<std::string> program_command();

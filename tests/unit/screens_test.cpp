@@ -54,19 +54,19 @@ TEST_F(Screens, MenuBoxInBothFormsAndInvalidAnswers) {
 }
 
 // Report mode from the menu: the hint, a quiz file without questions, two
-// reported quizzes (the second
-// started by a key pressed at the key wait), the three-option menu, the
-// closing lines of the screen and the report file whole.
+// reported quizzes (the second, of one right answer in two, started by a key
+// pressed at the key wait), the three-option menu, the closing lines of the
+// screen and the report file whole, made anew over an older, longer one.
 TEST_F(Screens, ReportModeRunToTheClosingLines) {
     const std::string quiz = "t\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\nP";
     dir.write("one.tav", quiz);
-    dir.write("two q.tav", quiz);
-    dir.write("report.txt", "an older report");
+    dir.write("two q.tav", "t\r\nFish fly.\r\n2\r\nTrue\r\nFalse\r\n2\r\n" + quiz);
+    dir.write("report.txt", std::string(2000, 'o'));
     dir.write("empty.tav", "P");  // gives no question: nothing is graded, reported or counted
-    random->draws = {1, 1};
+    random->draws = {1, 1, 1};
     con.lines({"3", "empty.tav", "3", "one.tav", "1"});
     con.type("2");
-    con.lines({"", "two q.tav", "1"});
+    con.lines({"", "two q.tav", "1", "1"});
     con.type("\x1b[3~");
     con.line("3");
     EXPECT_EQ(run_program(con, st), 0);
