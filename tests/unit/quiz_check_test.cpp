@@ -99,10 +99,7 @@ TEST_F(QuizCheck, NamesEachFaultWithItsLine) {
     std::string many;
     for (int q = 0; q < 3000; ++q) many += one;
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"empty", ""},
-        {"first line", "x\r\n" + tf},
-        {"end marker first", "P\r\n" + tf},
-        {"lone kind line", "m"},
+        {"empty", ""}, {"first line", "x\r\n" + tf}, {"end marker first", "P\r\n" + tf}, {"lone kind line", "m"},
         {"cut in the first question", lines({"m", "Q", "3", "a", "b"})},
         {"faults that do not stop", tf + lines({"mx", "Q", "2", "a", "b", "1", "F", "Q", "2", "a", "b", "1", "M", "Q",
                                                 "2", "a", "b", "3"}) + "P"},
@@ -114,12 +111,9 @@ TEST_F(QuizCheck, NamesEachFaultWithItsLine) {
         {"after the end marker", tf + "P\r\n" + lines({"Q", "1", "a", "1"}) + "P"},
         {"a question after the end marker", tf + "P\r\n" + tf + "P"},
         {"an empty line after the end marker", tf + "P\r\n\r\n"},
-        {"cut last question", tf + lines({"f", "Q", "1"})},
-        {"kind line last", tf + "m"},
-        {"no end marker", tf},
+        {"cut last question", tf + lines({"f", "Q", "1"})}, {"kind line last", tf + "m"}, {"no end marker", tf},
         {"stray last line", tf + "the end of this quiz, and a few more words after it"},
-        {"byte 26", tf + "P\x1a" + tf},
-        {"LF only", "t\nQ\n2\nTrue\nFalse\n1\nP"},
+        {"byte 26", tf + "P\x1a" + tf}, {"LF only", "t\nQ\n2\nTrue\nFalse\n1\nP"},
         {"3000 questions and more", many + one + "m\r\nQ\r\nx\r\n" + tf},
         {"2999 questions and a broken one", many.substr(0, many.size() - one.size()) + "m\r\nQ\r\nx\r\nP"},
     };

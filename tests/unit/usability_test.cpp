@@ -5,10 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <random>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -17,6 +14,7 @@
 #include "shell/console/scripted_console.hpp"
 #include "shell/errors.hpp"
 #include "shell/main_loop.hpp"
+#include "support/temp_dir.hpp"
 #include "taking/screen_text.hpp"
 
 namespace tavolin {
@@ -30,28 +28,13 @@ const std::string kOverwrite = "Are you sure you want to overwrite? Yes or No  >
 const std::string kDefaultExists = "The file, 'tavtest1.tav' already exists.\n" + kOverwrite;
 const std::string kDelete = "\x1b[3~";
 
-void put(const std::string& name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
-
-std::string get(const std::string& name) {
-    std::ostringstream out;
-    out << std::ifstream(name, std::ios::binary).rdbuf();
-    return out.str();
-}
-
+// A fresh current folder holding a results log, which says nothing when it
+// exists.
 class Usability : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
-        put("Encrypted_file.csf", "");  // a results log, which says nothing when it exists
-    }
-    void TearDown() override {
-        fs::current_path(previous_);
-        fs::remove_all(dir_);
-    }
-
-    fs::path previous_ = fs::current_path();
-    fs::path dir_ = fs::temp_directory_path() / ("tavolin-usability-" + std::to_string(std::random_device{}()));
+    Usability() { dir.write("Encrypted_file.csf", ""); }
+    test::TempDir dir;
+    test::ChangeDir cd{dir.path()};
 };
 
 TEST_F(Usability, AQuizCutOffWhileItWasMadeGivesItsCompleteQuestions) {
@@ -71,7 +54,7 @@ TEST_F(Usability, AQuizCutOffWhileItWasMadeGivesItsCompleteQuestions) {
     };
     for (const auto& [file, screen] : cases) {
         SCOPED_TRACE(file);
-        put("q.tav", file);
+        dir.write("q.tav", file);
         ScriptedConsole con;
         RunState st;
         con.lines({"2", "q.tav"});
@@ -82,7 +65,7 @@ TEST_F(Usability, AQuizCutOffWhileItWasMadeGivesItsCompleteQuestions) {
         con.line("quit");
         EXPECT_EQ(run_program(con, st), 0);
         EXPECT_NE(con.text().find("> q.tav\n" + screen), std::string::npos) << con.text();
-        EXPECT_EQ(get("q.tav"), file) << "the file is never changed";
+        EXPECT_EQ(dir.read("q.tav"), file) << "the file is never changed";
     }
 }
 
@@ -97,7 +80,7 @@ TEST_F(Usability, TheDefaultFileIsEmptiedOnlyAfterAYes) {
     for (const auto& [typed, dialogue, made] : cases) {
         SCOPED_TRACE(dialogue);
         fs::remove("tavtest1.tav");
-        if (!typed.empty()) put("tavtest1.tav", "an older quiz");
+        if (!typed.empty()) dir.write("tavtest1.tav", "an older quiz");
         ScriptedConsole con;
         RunState st;
         st.QUIT_PROCESS = 0;  // as the menu leaves it
@@ -107,7 +90,7 @@ TEST_F(Usability, TheDefaultFileIsEmptiedOnlyAfterAYes) {
         EXPECT_EQ(con.transcript(), kNamePrompt + "no_such_folder/q.tav\n" +
                                         "It was determined that the file name that you entered was not useable.\n"
                                         "The file, 'tavtest1.tav' will be used instead.\n" + dialogue);
-        EXPECT_EQ(get("tavtest1.tav"), made == "tavtest1.tav" ? "" : "an older quiz");
+        EXPECT_EQ(dir.read("tavtest1.tav"), made == "tavtest1.tav" ? "" : "an older quiz");
         EXPECT_TRUE(made.empty() || (fs::exists(made) && fs::file_size(made) == 0));
     }
 }
@@ -124,7 +107,7 @@ TEST_F(Usability, CtrlDAtTheKeyWaitAndTheEndOfTheInput) {
     };
     for (const auto& [keys, quits, report_end] : cases) {
         SCOPED_TRACE(keys.size());
-        put("q.tav", kQuestion + "P");
+        dir.write("q.tav", kQuestion + "P");
         ScriptedConsole con;
         RunState st;
         con.lines({"3", "q.tav", "1"});
@@ -135,7 +118,7 @@ TEST_F(Usability, CtrlDAtTheKeyWaitAndTheEndOfTheInput) {
         } else {
             EXPECT_THROW(run_program(con, st), EndOfInput);
         }
-        const std::string report = get("report.txt");
+        const std::string report = dir.read("report.txt");
         EXPECT_TRUE(report.ends_with("out of 1, your score was 100.00%.\r\n" + report_end)) << report;
     }
 }
