@@ -58,6 +58,7 @@ TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
     ASSERT_TRUE(sh.wait_for("\x1b[K"));
     stop_and_fg(sh);
     ASSERT_TRUE(sh.wait_for(std::string(kMenu) + "hel"));
+    EXPECT_EQ(sh.output().find("\x1b[?25l", sh.output().rfind("fg\r\n")), std::string::npos);  // the cursor stays
     const auto [row, column] = tavolin::test::cursor_row(sh.output());
     EXPECT_EQ(row, std::string(kMenu) + "hel");
     EXPECT_EQ(column, kMenu.size() + 3);

@@ -11,6 +11,7 @@
 #include "authoring/quiz_reader.hpp"
 #include "report/report.hpp"
 #include "resultlog/encodeon.hpp"
+#include "resultlog/log_decode.hpp"
 #include "resultlog/log_reader.hpp"
 #include "support/expected.hpp"
 
@@ -162,14 +163,31 @@ TEST_F(Files, LogMissingOrCorruptIsToldAndLeftAlone) {
 // "none" or "corrupt". Fed the whole log at once, the quick way takes every
 // line with 128 bytes ahead of it; fed pieces shorter than that, the plain way
 // reads everything.
+std::string shown_last(bool sound, const std::optional<logscheme::Fields>& last) {
+    if (!sound) return "corrupt";
+    if (!last) return "none";
+    std::string numbers;
+    for (const std::int64_t n : *last) numbers += (numbers.empty() ? "" : " ") + std::to_string(n);
+    return numbers;
+}
+
 std::string last_line(std::string_view log, std::size_t piece) {
     logscheme::LastLineReader reader;  // once corrupt, it takes no more
     for (std::size_t at = 0; at < log.size(); at += piece) reader.feed(log.data() + at, std::min(piece, log.size() - at));
-    if (!reader.finish()) return "corrupt";
-    if (!reader.has_line()) return "none";
-    std::string numbers;
-    for (const std::int64_t n : reader.last()) numbers += (numbers.empty() ? "" : " ") + std::to_string(n);
-    return numbers;
+    const bool sound = reader.finish();
+    return shown_last(sound, reader.has_line() ? std::optional(reader.last()) : std::nullopt);
+}
+
+// The same as tavolin-log's splitter finds it: the line the program would
+// read last, or where it would stop.
+std::string split_last(std::string_view log, std::size_t piece) {
+    logscheme::LineSplitter splitter;
+    std::vector<logscheme::LogLine> lines;
+    for (std::size_t at = 0; at < log.size(); at += piece) {
+        splitter.feed(log.data() + at, std::min(piece, log.size() - at), lines);
+    }
+    splitter.finish(lines);
+    return shown_last(splitter.corrupt_at() == 0, splitter.program_last());
 }
 
 TEST(LogReader, LastLineOfEveryLayoutBothWays) {
@@ -180,12 +198,14 @@ TEST(LogReader, LastLineOfEveryLayoutBothWays) {
         }
         for (const std::size_t piece : {log.size() + 1, std::size_t{1}, std::size_t{7}, std::size_t{127}}) {
             EXPECT_EQ(last_line(log, piece), row.substr(row.rfind(" => ") + 4)) << row << "\nin pieces of " << piece;
+            EXPECT_EQ(split_last(log, piece), row.substr(row.rfind(" => ") + 4)) << row << "\nin pieces of " << piece;
         }
     }
 }
 
 // Generated logs, sound and broken, read whole and in pieces of every size
-// below 128: both ways through the reader find the same.
+// below 128: both ways through the reader find the same, and so does the
+// splitter of tavolin-log.
 TEST(LogReader, TheQuickWayAndThePlainWayAgree) {
     std::mt19937 random(16);
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
@@ -204,7 +224,9 @@ TEST(LogReader, TheQuickWayAndThePlainWayAgree) {
         if (pick(8) == 0) log[pick(log.size())] = any_of("x-+ \t\r\n0");
         if (pick(8) == 0) log.resize(pick(log.size()));
         if (pick(12) == 0) log += pick(2) == 0 ? "\r\n" : " \t\r\n";
-        EXPECT_EQ(last_line(log, 1 + pick(127)), last_line(log, log.size() + 1)) << log;
+        const std::string whole = last_line(log, log.size() + 1);
+        EXPECT_EQ(last_line(log, 1 + pick(127)), whole) << log;
+        EXPECT_EQ(split_last(log, 1 + pick(log.size() + 1)), whole) << log;
     }
 }
 

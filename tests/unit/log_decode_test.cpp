@@ -11,7 +11,6 @@
 #include "grading/grades.hpp"
 #include "resultlog/encodeon.hpp"
 #include "resultlog/log_decode.hpp"
-#include "resultlog/log_reader.hpp"
 #include "support/expected.hpp"
 
 namespace tavolin {
@@ -128,44 +127,6 @@ TEST_F(LogReadBack, EveryLineWrittenDecodesToWhatWasWritten) {
         expect_written(decoded(dir.read(kLogFileName), rng), events);
     }
     EXPECT_GT(halves, 10);
-}
-
-// Any edit of a log, read by the splitter and by the program's own reader:
-// the same verdict on whether the log is corrupt, and the same last line.
-TEST(LogLines, SplitAsTheProgramReadsThem) {
-    std::mt19937 rng(8);
-    const std::string_view bytes = " \t\r\n-+0123456789xa";
-    int corrupt = 0;
-    for (int round = 0; round < 3000; ++round) {
-        std::string log;
-        Fields previous{};
-        for (int i = static_cast<int>(rng() % 4); i > 0; --i) {
-            previous = next_fields(previous, LocalTime{2026, 12, 8, 14, 3, i}, static_cast<std::int16_t>(2 + i % 3), 5, 60);
-            log += format_line(previous, rng() % 2 ? "q.tav" : std::string(40, 'n'));
-        }
-        for (int edits = static_cast<int>(rng() % 4); edits > 0 && !log.empty(); --edits) {
-            const std::size_t at = rng() % log.size();
-            switch (rng() % 3) {
-                case 0: log[at] = bytes[rng() % bytes.size()]; break;
-                case 1: log.insert(at, 1, bytes[rng() % bytes.size()]); break;
-                default: log.erase(at, 1 + rng() % 30); break;
-            }
-        }
-        LastLineReader reader;
-        for (std::size_t at = 0; at < log.size(); at += 64) reader.feed(log.data() + at, std::min<std::size_t>(64, log.size() - at));
-        const bool sound = reader.finish();
-        LineSplitter splitter;
-        decoded(log, rng, &splitter);
-        ASSERT_EQ(splitter.corrupt_at() == 0, sound) << log;
-        corrupt += !sound;
-        if (!sound) continue;
-        ASSERT_EQ(splitter.program_last().has_value(), reader.has_line()) << log;
-        if (reader.has_line()) {
-            EXPECT_EQ(*splitter.program_last(), reader.last()) << log;
-        }
-    }
-    EXPECT_GT(corrupt, 300);
-    EXPECT_LT(corrupt, 2700);
 }
 
 // Bytes to lines: "line:name" for a readable line, "line!fault" for one

@@ -113,7 +113,7 @@ TEST_F(QuizCheck, NamesEachFaultWithItsLine) {
         {"an empty line after the end marker", tf + "P\r\n\r\n"},
         {"cut last question", tf + lines({"f", "Q", "1"})}, {"kind line last", tf + "m"}, {"no end marker", tf},
         {"stray last line", tf + "the end of this quiz, and a few more words after it"},
-        {"byte 26", tf + "P\x1a" + tf}, {"LF only", "t\nQ\n2\nTrue\nFalse\n1\nP"},
+        {"byte 26", tf + "P\x1a" + tf}, {"byte 26 last", tf + "P\x1a"}, {"LF only", "t\nQ\n2\nTrue\nFalse\n1\nP"},
         {"3000 questions and more", many + one + "m\r\nQ\r\nx\r\n" + tf},
         {"2999 questions and a broken one", many.substr(0, many.size() - one.size()) + "m\r\nQ\r\nx\r\nP"},
     };

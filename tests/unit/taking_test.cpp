@@ -95,6 +95,18 @@ TEST_F(Taking, CorrectAnswerIsFollowedThroughEveryShuffle) {
 
 // Blanks, tabs and line ends around a fill-in answer go on both sides: from
 // the stored answer when it is written, from the typed one when it is judged.
+// The program's generator, xoshiro128** seeded through splitmix64, against
+// draws worked out from the published algorithms for two seeds.
+TEST(Random, DrawsOfThePublishedGenerator) {
+    DefaultRandom r;
+    r.seed(1000);
+    std::vector<std::uint32_t> draws;
+    for (const std::uint32_t n : {2U, 3U, 7U, 100U, 1000U, 3000U, 65536U, 4294967295U, 1U}) draws.push_back(r.below(n));
+    r.seed(0);
+    for (int k = 0; k < 6; ++k) draws.push_back(r.below(100));
+    EXPECT_EQ(draws, (std::vector<std::uint32_t>{0, 0, 6, 32, 124, 1414, 22912, 3395923969U, 0, 92, 42, 81, 42, 75, 86}));
+}
+
 TEST(FillIn, TrimmingAndTheExactComparison) {
     EXPECT_EQ(trim_fill_in_answer(" \t\r\nNew  York\t \n"), "New  York");
     const std::vector<std::tuple<const char*, const char*, int>> cases = {
