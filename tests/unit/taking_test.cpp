@@ -2,6 +2,9 @@
 // answer rows, number messages and feedback; the answer layout at both sides
 // of every threshold; the shown number of the correct answer for every
 // shuffle; the quiz-file prompts and the ways loading turns a file away.
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <regex>
 #include <string>
 #include <tuple>
@@ -77,6 +80,33 @@ TEST_F(Taking, AKindLineOfNoKindClosesTheProgramAfterItsPause) {
 
 // The shown number of the correct answer for every order of three answers,
 // of either kind (three answers are shuffled even for true/false).
+// The quiz file gone or cut short while the first question is shown: the
+// quiz ends before the second, the question answered counting as the quiz.
+TEST_F(Taking, AQuizFileGoneOrChangedBetweenQuestions) {
+    struct Meddler final : Random {
+        std::function<void()> at_second_seed;  // the first question's answers are shown
+        int seeds = 0;
+        void seed(std::uint32_t) override { if (++seeds == 2) at_second_seed(); }
+        std::uint32_t below(std::uint32_t n) override { return n - 1; }
+    };
+    for (const bool gone : {true, false}) {
+        dir.write("q.tav", "t\r\nQ1\r\n2\r\nTrue\r\nFalse\r\n1\r\nt\r\nQ2\r\n2\r\nTrue\r\nFalse\r\n1\r\nP");
+        auto meddler = std::make_unique<Meddler>();
+        meddler->at_second_seed = [&] {
+            gone ? void(std::filesystem::remove(dir.file("q.tav"))) : dir.write("q.tav", "t\r\nQ1\r\n");
+        };
+        st.platform.random = std::move(meddler);
+        con.reset_output();
+        con.lines({"q.tav", "1"});
+        take_quiz(con, st);
+        EXPECT_NE(con.text().find(std::string(gone ? "The quiz file can no longer be opened!"
+                                                   : "The quiz file has changed and is no longer properly formatted!") +
+                                  "\nThe quiz ends here.\nThe questions already answered count as the quiz.\n"),
+                  std::string::npos) << con.text();
+        EXPECT_EQ(st.TIMES_LOOP, 1);
+    }
+}
+
 TEST_F(Taking, CorrectAnswerIsFollowedThroughEveryShuffle) {
     const std::vector<std::string> answers = {"aaaaa", "bbbbb", "ccccc"};
     for (int run = 0; run < 36; ++run) {
