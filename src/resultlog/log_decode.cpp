@@ -2,8 +2,8 @@
 
 #include <array>
 #include <cstring>
-#include <limits>
 
+#include "resultlog/log_bytes.hpp"
 #include "resultlog/log_keys.hpp"
 
 namespace tavolin::logscheme {
@@ -12,15 +12,6 @@ namespace {
 
 namespace f = field;
 using namespace logkey;
-
-constexpr bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-constexpr bool is_digit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
-
-// The same bounds as the program's reader: a magnitude above kLastSafe cannot
-// take another digit, and a number beyond the signed 64-bit range is no
-// number.
-constexpr std::uint64_t kLastSafe = (std::numeric_limits<std::uint64_t>::max() - 9) / 10;
-constexpr std::uint64_t kMaxPositive = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
 
 std::string byte_text(char c) {
     const auto byte = static_cast<unsigned char>(c);

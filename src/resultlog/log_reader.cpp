@@ -3,7 +3,8 @@
 #include <array>
 #include <bit>
 #include <cstring>
-#include <limits>
+
+#include "resultlog/log_bytes.hpp"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -13,14 +14,6 @@
 namespace tavolin::logscheme {
 
 namespace {
-
-constexpr bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-constexpr bool is_digit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
-
-// A magnitude above this cannot take another digit and stay within 64 bits,
-// let alone within the signed range.
-constexpr std::uint64_t kLastSafe = (std::numeric_limits<std::uint64_t>::max() - 9) / 10;
-constexpr std::uint64_t kMaxPositive = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
 
 // The nineteen numbers of bytes the quick way has checked: each an optional
 // sign and digits, at most 18 characters, with blanks, tabs or carriage returns between.
