@@ -154,11 +154,16 @@ void set_handler(int sig, void (*handler)(int), int flags) {
     ::sigaction(sig, &action, nullptr);
 }
 
-void unblock(int sig) {
+// Lets the signal take its default action now, as if it had never been
+// caught: death by it, or for SIGTSTP a stop (and then it returns). A handler
+// runs with its signal blocked, so that is lifted first.
+void raise_by_default(int sig) {
+    set_handler(sig, SIG_DFL, 0);
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, sig);
     ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(sig);
 }
 
 // SIGINT, SIGQUIT: give the terminal back, then die of the same signal so
@@ -170,9 +175,7 @@ void unblock(int sig) {
 void on_fatal_signal(int sig) {
     if (sig != SIGINT && shared.mid_row) write_all(shared.out, "\n");
     give_back_terminal(TCSAFLUSH);
-    set_handler(sig, SIG_DFL, 0);
-    unblock(sig);
-    ::raise(sig);
+    raise_by_default(sig);
 }
 
 // SIGTERM, SIGHUP: only noted. The key read or the pause that the program is
@@ -193,9 +196,7 @@ void on_suspend(int) {
     const int saved_errno = errno;
     const std::uint64_t stopped_at = now_ms();
     give_back_terminal(TCSADRAIN);
-    set_handler(SIGTSTP, SIG_DFL, 0);
-    unblock(SIGTSTP);
-    ::raise(SIGTSTP);  // stops here until SIGCONT
+    raise_by_default(SIGTSTP);  // stops here until SIGCONT
     set_handler(SIGTSTP, on_suspend, SA_RESTART);
     take_terminal_again();
     shared.stopped_ms = shared.stopped_ms + static_cast<std::sig_atomic_t>(now_ms() - stopped_at);
@@ -470,9 +471,7 @@ std::optional<EndRequest> noted_end_request() {
 }
 
 void end_as_requested(const EndRequest& request) {
-    set_handler(request.how, SIG_DFL, 0);
-    unblock(request.how);
-    ::raise(request.how);
+    raise_by_default(request.how);
     std::_Exit(128 + request.how);  // not reached: the signal's default action ends the process
 }
 
