@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "shell/control_bytes.hpp"
+
 namespace tavolin {
 
 namespace {
@@ -20,18 +22,12 @@ constexpr std::size_t kQuoted = 40;
 std::string found(std::string_view line) {
     if (line.empty()) return "an empty line";
     std::string text = "'";
-    for (const char c : line.substr(0, kQuoted)) {
-        const auto byte = static_cast<unsigned char>(c);
-        text += byte < 0x20 || byte == 0x7f ? '?' : c;
-    }
+    for (const char c : line.substr(0, kQuoted)) text += is_control_byte(c) ? kControlPlaceholder : c;
     if (line.size() > kQuoted) text += "...";
     return text + "'";
 }
 
-bool is_control(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte < 0x20 && byte != '\t') || byte == 0x7f;
-}
+bool is_control(char c) { return c != '\t' && is_control_byte(c); }
 
 // Whether the text holds a control byte (a tab is none). Eight bytes at a
 // time: a word with no byte below 0x20 and none equal to 0x7f is passed over
@@ -311,10 +307,7 @@ int check_files(const std::vector<std::string>& names, command::Output& out, com
         std::optional<QuizFile> file = QuizFile::open(name, &error);
         if (file) {
             const CheckSummary summary = check_quiz_file(*file, [&](const Finding& f) {
-                out.flush();  // what is said comes in order with what was said before
-                err.line(name + ":" + std::to_string(f.line) +
-                         (f.severity == Finding::Severity::kError ? ": error: " : ": warning: ") + f.text);
-                err.flush();
+                command::tell_fault(out, err, name, f.line, f.severity == Severity::kError, f.text);
             });
             if (file->failed()) {
                 error = EIO;
@@ -324,9 +317,7 @@ int check_files(const std::vector<std::string>& names, command::Output& out, com
                 continue;
             }
         }
-        out.flush();
-        err.line("tavolin-check: " + name + ": " + error_text(error));
-        err.flush();
+        command::tell_unreadable(out, err, "tavolin-check", name, error);
         status = command::kExitTrouble;
     }
     return status;

@@ -5,6 +5,7 @@
 
 #include "resultlog/log_bytes.hpp"
 #include "resultlog/log_keys.hpp"
+#include "shell/control_bytes.hpp"
 
 namespace tavolin::logscheme {
 
@@ -14,8 +15,7 @@ namespace f = field;
 using namespace logkey;
 
 std::string byte_text(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7f ? std::string("a control byte") : std::string{'\'', c, '\''};
+    return is_control_byte(c) ? std::string("a control byte") : std::string{'\'', c, '\''};
 }
 
 constexpr bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }

@@ -1,6 +1,7 @@
 #include "resultlog/log_listing.hpp"
 
 #include "resultlog/encodeon.hpp"
+#include "shell/control_bytes.hpp"
 
 #include <algorithm>
 #include <array>
@@ -103,8 +104,7 @@ void append_shown(std::string& out, std::string_view name) {
     const std::size_t from = out.size();
     out += name;
     for (std::size_t i = from; i < out.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(out[i]);
-        if (byte < 0x20 || byte == 0x7f) out[i] = '?';
+        if (is_control_byte(out[i])) out[i] = kControlPlaceholder;
     }
 }
 
@@ -188,17 +188,6 @@ void Listing::row(std::string_view log, const CheckedLine& line) {
     out_.text(r);
 }
 
-void Listing::fault(std::string_view log, std::int64_t line, bool error, std::string_view text) {
-    out_.flush();  // what is listed so far comes before what is said about it
-    std::string message(log);
-    message += ':';
-    append_number(message, line);
-    message += error ? ": error: " : ": warning: ";
-    message += text;
-    err_.line(message);
-    err_.flush();
-}
-
 void Listing::closing(std::string_view log, const LogCounts& counts) {
     if (csv_) return;
     std::string c;
@@ -229,9 +218,12 @@ std::optional<LogCounts> Listing::list(File& file, std::string_view log) {
             row(log, checked);
             switch (checked.verdict) {
                 case Verdict::kOk: break;
-                case Verdict::kUnreadable: fault(log, checked.line, true, "unreadable: " + checked.detail); break;
-                case Verdict::kAltered: fault(log, checked.line, true, "altered: " + checked.detail); break;
-                default: fault(log, checked.line, false, checked.detail); break;
+                case Verdict::kUnreadable:
+                case Verdict::kAltered:
+                    command::tell_fault(out_, err_, log, checked.line, true,
+                                        std::string(verdict_word(checked.verdict)) + ": " + checked.detail);
+                    break;
+                default: command::tell_fault(out_, err_, log, checked.line, false, checked.detail); break;
             }
             ++(checked.verdict == Verdict::kUnreadable ? counts.unreadable : counts.events);
             if (checked.verdict == Verdict::kAltered) ++counts.altered;
@@ -251,7 +243,7 @@ std::optional<LogCounts> Listing::list(File& file, std::string_view log) {
     take();
     counts.corrupt_at = splitter.corrupt_at();
     if (counts.corrupt_at != 0) {
-        fault(log, counts.corrupt_at, true,
+        command::tell_fault(out_, err_, log, counts.corrupt_at, true,
               "tavolin stops reading the log here and calls it corrupt: it will add no line to it");
     }
     closing(log, counts);
@@ -276,9 +268,7 @@ int list_logs(std::vector<std::string> names, bool csv, command::Output& out, co
             if (!counts) error = EIO;
         }
         if (!counts) {
-            out.flush();
-            err.line("tavolin-log: " + name + ": " + error_text(error));
-            err.flush();
+            command::tell_unreadable(out, err, "tavolin-log", name, error);
             status = command::kExitTrouble;
         } else if ((counts->altered > 0 || counts->unreadable > 0) && status == command::kExitClean) {
             status = command::kExitFaults;

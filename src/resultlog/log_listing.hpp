@@ -47,7 +47,6 @@ private:
     struct Cells;
     void table_row(const Cells& cells);
     void row(std::string_view log, const CheckedLine& line);
-    void fault(std::string_view log, std::int64_t line, bool error, std::string_view text);
     void closing(std::string_view log, const LogCounts& counts);
 
     command::Output& out_;

@@ -48,6 +48,23 @@ bool Output::flush() {
     return !failed_;
 }
 
+void tell_fault(Output& out, Output& err, std::string_view file, std::int64_t line, bool error,
+                std::string_view text) {
+    out.flush();
+    err.text(file);
+    err.text(":");
+    err.text(std::to_string(line));
+    err.text(error ? ": error: " : ": warning: ");
+    err.line(text);
+    err.flush();
+}
+
+void tell_unreadable(Output& out, Output& err, std::string_view program, std::string_view file, int error) {
+    out.flush();
+    err.line(std::string(program) + ": " + std::string(file) + ": " + error_text(error));
+    err.flush();
+}
+
 std::string version_text(std::string_view program) {
     const std::string end(text_line_end());
     return std::string(program) + " (Tavolin) " TAVOLIN_VERSION + end + "Copyright The Tavolin developers. MIT licence." +

@@ -4,6 +4,7 @@
 // messages, usage faults told on standard error).
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <span>
@@ -53,6 +54,14 @@ private:
     std::string buffer_;
     bool failed_ = false;
 };
+
+// A fault found in a file, as "FILE:LINE: error: TEXT" or "FILE:LINE:
+// warning: TEXT" on `err`; and a file that cannot be read at all, as
+// "PROGRAM: FILE: REASON". What `out` holds goes out first, so that on one
+// screen the two streams keep their order.
+void tell_fault(Output& out, Output& err, std::string_view file, std::int64_t line, bool error,
+                std::string_view text);
+void tell_unreadable(Output& out, Output& err, std::string_view program, std::string_view file, int error);
 
 // "PROGRAM (Tavolin) VERSION" and the copyright lines, for --version.
 std::string version_text(std::string_view program);

@@ -5,10 +5,9 @@ namespace tavolin {
 std::string shown(std::string_view file_text) {
     std::string out(file_text);
     for (char& c : out) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\t') {
+        if (c == '\t') {
             c = ' ';
-        } else if (byte < 0x20 || byte == 0x7f) {
+        } else if (is_control_byte(c)) {
             c = kControlPlaceholder;
         }
     }

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-namespace tavolin {
+#include "shell/control_bytes.hpp"
 
-inline constexpr char kControlPlaceholder = '?';
+namespace tavolin {
 
 std::string shown(std::string_view file_text);
 
