@@ -80,11 +80,11 @@ TEST(Companions, TavolinCheck) {
                  {"no file", {}},
                  {"an unknown option", {"--bogus", "good.tav"}}});
     for (const char* command : {TAVOLIN_CHECK_BINARY, TAVOLIN_LOG_BINARY}) {
+        const std::string name = std::filesystem::path(command).filename().string();
         const Ran help = run(dir, {command, "--help"});
         EXPECT_EQ("status " + std::to_string(help.status) + "\n" + help.out + help.err,
-                  test::block("companions.txt", std::filesystem::path(command).filename().string() + " --help"));
+                  test::block("companions.txt", name + " --help"));
         const Ran version = run(dir, {command, "--version"});
-        const std::string name = std::filesystem::path(command).filename().string();
         EXPECT_EQ(version.status, 0);
         EXPECT_EQ(version.out, name + " (Tavolin) " TAVOLIN_VERSION "\nCopyright The Tavolin developers. MIT licence.\n");
     }
