@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "shell/banner.hpp"
+#include "ground/base/banner.hpp"
 
 namespace tavolin {
 

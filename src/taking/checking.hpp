@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "authoring/quiz_reader.hpp"
-#include "shell/console/console.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
 

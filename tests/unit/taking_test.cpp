@@ -13,7 +13,7 @@
 #include "authoring/question_dialogue.hpp"
 #include "authoring/quiz_reader.hpp"
 #include "resultlog/encodeon.hpp"
-#include "shell/errors.hpp"
+#include "ground/base/errors.hpp"
 #include "support/expected.hpp"
 #include "taking/checking.hpp"
 #include "taking/presentation.hpp"
