@@ -18,10 +18,6 @@ namespace tavolin {
 // "nd ", "rd " for the first three, "th " for every other (21th included).
 std::string_view ordinal_suffix(std::int32_t p);
 
-// The text with every blank, tab, carriage return and line feed removed from
-// both ends.
-std::string trim_fill_in_answer(std::string_view text);
-
 // Asks the kind of the next question (SOM_NUMBER: questions finished so far)
 // until one of t, T, m, M, f, F is typed, writes it as the kind line and
 // returns it as typed.

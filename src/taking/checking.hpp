@@ -12,9 +12,6 @@
 
 namespace tavolin {
 
-// The text without the blanks, tabs, CRs and LFs at either end.
-std::string trim_blanks(std::string_view text);
-
 // Fill in the blank: CORRECT_CHOICE := 1, FILLINBLANK2 trimmed, USER_CHOICE
 // 1 when it equals FILLINBLANK1 exactly, else 2.
 void compare_fill_in(RunState& st);

@@ -1,12 +1,13 @@
 #include "ground/base/whole_number.hpp"
 
+#include "ground/base/blanks.hpp"
+
 namespace tavolin {
 
 WholeNumber parse_whole_number(std::string_view line) {
-    constexpr std::string_view kBlank = " \t\r\n";
-    const std::size_t start = line.find_first_not_of(kBlank);
+    const std::size_t start = line.find_first_not_of(kBlanks);
     if (start == std::string_view::npos) return {};
-    std::size_t end = line.find_first_of(kBlank, start);
+    std::size_t end = line.find_first_of(kBlanks, start);
     if (end == std::string_view::npos) end = line.size();
     std::string_view word = line.substr(start, end - start);
 

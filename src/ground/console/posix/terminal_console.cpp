@@ -247,7 +247,7 @@ void remove_handlers() {
     for (const int sig : kOtherSignals) remove(sig);
 }
 
-// The settings of the run: raw keys, signals kept, output processing kept.
+// The settings of the run (what each flag is for: the header).
 termios raw_settings(const termios& original) {
     termios raw = original;
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
@@ -345,16 +345,16 @@ void TerminalConsole::put_text(std::string_view text) {
 void TerminalConsole::track(std::string_view text) {
     for (const char ch : text) {
         const auto byte = static_cast<unsigned char>(ch);
-        if (escape_state_ == 1) {
-            escape_state_ = byte == '[' ? 2 : 0;
+        if (escape_state_ == Escape::kAfterEsc) {
+            escape_state_ = byte == '[' ? Escape::kInCsi : Escape::kNone;
             continue;
         }
-        if (escape_state_ == 2) {
-            if (byte >= 0x40 && byte <= 0x7e) escape_state_ = 0;
+        if (escape_state_ == Escape::kInCsi) {
+            if (byte >= 0x40 && byte <= 0x7e) escape_state_ = Escape::kNone;
             continue;
         }
         if (byte == 0x1b) {
-            escape_state_ = 1;
+            escape_state_ = Escape::kAfterEsc;
         } else if (byte == '\n') {
             column_ = 0;
             wrapped_rows_ = 0;
@@ -550,12 +550,12 @@ Key TerminalConsole::read_key() {
             }
             timeout = static_cast<int>(*due - now);
         }
-        const int ready = wait_for_input(timeout);
-        if (ready == 0) {
+        const Wait ready = wait_for_input(timeout);
+        if (ready == Wait::kTimedOut) {
             decoder_.expire(now_ms());
             continue;
         }
-        if (ready < 0) continue;
+        if (ready == Wait::kContinued) continue;
         const ssize_t n = ::read(in_, input_.data(), input_.size());
         if (n > 0) {
             input_pos_ = 0;
@@ -577,15 +577,15 @@ Key TerminalConsole::read_key() {
     }
 }
 
-int TerminalConsole::wait_for_input(int timeout_ms) {
+TerminalConsole::Wait TerminalConsole::wait_for_input(int timeout_ms) {
     std::array<pollfd, 2> ready{{{in_, POLLIN, 0}, {shared.wake_read, POLLIN, 0}}};
     const int n = ::poll(ready.data(), ready.size(), timeout_ms);
     if (take_wake_up()) {
         if (!shared.end_request) redraw_row();
-        return -1;
+        return Wait::kContinued;
     }
-    if (n < 0) return errno == EINTR ? -1 : 1;  // any other failure shows in the read
-    return n == 0 ? 0 : 1;
+    if (n < 0) return errno == EINTR ? Wait::kContinued : Wait::kReadable;  // any other failure shows in the read
+    return n == 0 ? Wait::kTimedOut : Wait::kReadable;
 }
 
 }  // namespace tavolin

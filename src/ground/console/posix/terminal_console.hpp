@@ -84,14 +84,10 @@ public:
     void show_cursor() override;
     void pause(std::chrono::milliseconds ms) override;
 
-    // Writes out everything collected so far.
     void flush();
     void finish_line() override;
     // The terminal's width, when the output is a terminal.
     [[nodiscard]] std::optional<int> width() const override;
-
-    [[nodiscard]] bool input_is_terminal() const { return input_tty_; }
-    [[nodiscard]] bool output_is_terminal() const { return output_tty_; }
 
 protected:
     void put_text(std::string_view text) override;
@@ -104,9 +100,12 @@ private:
     void track(std::string_view text);
     void refresh_width();
     void put(std::string_view bytes);
-    // Waits until the input can be read (1), the timeout passes (0), or the
-    // program was continued after a stop and the row was drawn again (-1).
-    int wait_for_input(int timeout_ms);
+    enum class Wait : std::uint8_t {
+        kReadable,   // the input can be read (or its failure shows in the read)
+        kTimedOut,   // the timeout passed
+        kContinued,  // a signal came: continued after a stop (the row drawn again), or asked to end
+    };
+    Wait wait_for_input(int timeout_ms);
     // Empties the wake-up pipe; true when the program was continued.
     bool take_wake_up();
     void redraw_row();
@@ -126,7 +125,9 @@ private:
     std::size_t column_ = 0;
     std::size_t wrapped_rows_ = 0;
     std::size_t width_ = 80;
-    std::uint8_t escape_state_ = 0;  // in an escape sequence being written: 1 after ESC, 2 inside CSI
+    // Where the text being written stands in an escape sequence.
+    enum class Escape : std::uint8_t { kNone, kAfterEsc, kInCsi };
+    Escape escape_state_ = Escape::kNone;
 
     KeyDecoder decoder_;
     std::array<unsigned char, 256> input_{};
