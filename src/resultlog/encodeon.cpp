@@ -11,13 +11,13 @@ namespace tavolin {
 
 namespace {
 
-using logscheme::LastLineReader;
+using logscheme::LogReader;
 
 enum class ReadResult { Missing, Corrupt, Sound };
 
 // The whole log in one pass through a fixed buffer. Only a plain file counts
 // as the log (a pipe of that name, say, is passed over).
-ReadResult read_log(LastLineReader& reader) {
+ReadResult read_log(LogReader& reader) {
     auto file = File::open_for_reading(kLogFileName);
     if (!file) return ReadResult::Missing;
     static constexpr std::size_t kChunk = 64 * 1024;
@@ -58,7 +58,7 @@ void ENCODEON(Console& con, const Platform& platform, std::string_view YOMENAME,
               std::int16_t OUTOF, double GRD) {
     const LocalTime now = platform.local_time();  // the time of the event, before any file work
 
-    LastLineReader reader;
+    LogReader reader;
     switch (read_log(reader)) {
         case ReadResult::Missing:
             con.end_line();

@@ -116,13 +116,27 @@ TEST(Companions, TavolinLog) {
     for (int k = 0; k < 17; ++k) at = altered.find(' ', at) + 1;
     altered.replace(at, altered.find(' ', at) - at, std::to_string(std::stoll(altered.substr(at)) + 1));
     dir.write("altered.csf", altered + "\r\n");
+    dir.write("empty.csf", "");
+    dir.write("garbled.csf", "garbled\r\n");
     expect_runs(dir, TAVOLIN_LOG_BINARY, "log",
                 {{"the log here", {}},
                  {"two logs as CSV", {"--csv", "Encrypted_file.csf", "altered.csf"}},
                  {"an altered log", {"altered.csf"}},
                  {"a missing log", {"missing.csf", "altered.csf"}},
+                 {"an empty log and one whose only line is unreadable", {"empty.csf", "garbled.csf"}},
                  {"an unknown option", {"-x"}}});
-    EXPECT_EQ(dir.read(kLogFileName), sound);
+    // The table fits the 80 columns of a terminal for names of 20 characters,
+    // one log or several.
+    dir.write(kLogFileName, sound + std::string(sound.substr(0, sound.find('\r'))).replace(sound.find("cows.tav"), 8, std::string(20, 'n')) + "\r\n");
+    for (const std::vector<std::string>& logs : {std::vector<std::string>{}, {kLogFileName, "altered.csf", "garbled.csf"}}) {
+        std::vector<std::string> argv = {TAVOLIN_LOG_BINARY};
+        argv.insert(argv.end(), logs.begin(), logs.end());
+        const std::string out = run(dir, argv).out;
+        EXPECT_NE(out.find(std::string(20, 'n')), std::string::npos);
+        for (std::size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
+            EXPECT_LE(end - at, 80U) << out.substr(at, end - at);
+        }
+    }
     EXPECT_EQ(dir.read("altered.csf"), altered + "\r\n");
 }
 
