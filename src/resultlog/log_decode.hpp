@@ -8,16 +8,18 @@
 // before. The event is not written on the line: each of the three is tried,
 // and the one that leaves the fewest numbers differing is taken.
 //
-// What this can see follows from what a line takes from the line before: the
-// seconds' adjustment (every line), the questions answered of a graded line
-// (the line after it, when that is a quiz opened) and a running number of
-// graded lines (the line after it, when that is a quiz graded). A number
-// changed alone is seen on its own line, but for the two a graded line
-// carries freely: its percentage is never seen within 0 to 100, its questions
-// answered only through a quiz opened right after it. A line removed from the
-// middle is seen at the line after the gap unless the lines on either side
-// happen to agree in all it takes from them. A removed last line, or lines
-// written by someone who uses the keys in the published source, are not seen.
+// What this can see follows from what a line takes from the line before:
+// the six adjustments (of which only SECAP enters a number that is checked,
+// SEC2; the others shift the time decoded), NIX2 when the line is a quiz
+// opened, DIS1 and HRAP when it is a quiz graded. Any one number changed
+// breaks its own line, but for NIX2 and DIS2 of a graded line, which carry
+// its questions answered and its percentage: a changed percentage is seen
+// only out of 0 to 100, a changed count out of 1 to 3000 or through the
+// NIX2 a quiz opened right after it takes. A line removed from the middle
+// breaks the line after the gap unless the lines on either side of it agree
+// in all that line takes (about one time in a hundred). A removed last line,
+// or lines written by someone who uses the keys in the published source,
+// are not seen.
 #pragma once
 
 #include <cstdint>

@@ -17,7 +17,6 @@ namespace tavolin::logscheme {
 namespace {
 
 constexpr bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-constexpr bool is_digit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
 
 // A magnitude above this cannot take another digit and stay within 64 bits,
 // let alone within the signed range; a number beyond the signed range is no
