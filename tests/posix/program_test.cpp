@@ -2,14 +2,11 @@
 // the menu, typeahead through a pause and the key wait's pending key, Ctrl-C
 // and Ctrl-D giving the terminal back, keys typed during the closing countdown
 // dropped, a question of no known kind, a file an ordinary user cannot read,
-// the files that cannot be written, a log shared with another run, and a
-// report run killed at each of its writes.
+// the files that cannot be written, and a log shared with another run.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/ptrace.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,7 +44,6 @@ protected:
         ASSERT_TRUE(pty->wait_for(text)) << "waiting for: " << text << "\noutput:\n" << pty->output();
     }
     int exit_code() { return test::exit_code(*pty, pid); }
-    std::string report_at_kill(const std::string& keys, int kill_at, bool after);
     void expect_given_back() {
         test::expect_same_settings(pty->before(), pty->now());
         EXPECT_NE(pty->output().rfind(kReset), std::string::npos);
@@ -123,21 +119,26 @@ TEST_F(Program, AQuestionOfNoKnownKindEndsTheRunWithStatusThree) {
 
 // As an ordinary user (root may read anything): a file that exists but
 // cannot be read is asked about before it would be emptied, cannot be taken
-// as a quiz, and is left whole.
+// as a quiz, and is left whole; a results log that can be read but not
+// written is told of and left whole.
 TEST_F(Program, AnUnreadableFileIsAskedAboutAndCannotBeTaken) {
     dir.write("secret.tav", "keep");
+    dir.write(kLogFileName, "");
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     std::filesystem::permissions(dir.file("secret.tav"), std::filesystem::perms::owner_write);
+    std::filesystem::permissions(dir.file(kLogFileName), std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
     Pty::Options options;
     options.as_nobody = true;
     start(options);
-    pty->send("1\rsecret.tav\rn\rQuit\r2\rsecret.tav\rQuit\r");
+    pty->send("1\rsecret.tav\rn\rQuit\r2\rsecret.tav\rQuit\r");  // the last Quit: an event, a quiz file opened
     expect("> secret.tav\r\nThe file name that you specified already exists.\r\n");
     expect("> secret.tav\r\nThat file does not exist!\r\n");
+    expect("> Quit\r\nThe results log could not be opened for adding; this event was not logged.\r\n");
     expect(kMenu);
     pty->send("\x04");
     EXPECT_EQ(exit_code(), 2);
     EXPECT_EQ(dir.read("secret.tav"), "keep");
+    EXPECT_EQ(dir.read(kLogFileName), "");
 }
 
 // ---- files that cannot be written ----
@@ -184,22 +185,14 @@ TEST_F(Program, ALogThatCannotTakeALineIsLeftAsItWasAndTheRunGoesOn) {
     for (int i = 0; i < 19; ++i) log += std::to_string(i * 37 - 300) + " ";
     log += "earlier.tav\r\n";
     // A new line that fails part way, one that cannot begin (the log is at
-    // the limit already), a read-only log, and a log that another run holds
-    // for its own event past the wait.
-    for (const int room : {20, 0, -1, -2}) {
-        const bool read_only = room == -1;
+    // the limit already), and a log that another run holds for its own event
+    // past the wait.
+    for (const int room : {20, 0, -1}) {
         pty = std::make_unique<Pty>();
         dir.write("Encrypted_file.csf", log);
         Pty::Options options;
-        if (read_only) {
-            std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
-            std::filesystem::permissions(dir.file("Encrypted_file.csf"), std::filesystem::perms::owner_read |
-                                                                            std::filesystem::perms::others_read);
-            options.as_nobody = true;
-        } else if (room >= 0) {
-            options.file_size_limit = static_cast<long>(log.size()) + room;
-        }
-        const int other = room == -2 ? hold_log(dir) : -1;
+        if (room >= 0) options.file_size_limit = static_cast<long>(log.size()) + room;
+        const int other = room < 0 ? hold_log(dir) : -1;
         start(options);
         pty->send("2\rnone\rquit\r");  // an event: a quiz file opened (the word typed)
         expect("> quit\r\n");
@@ -208,9 +201,8 @@ TEST_F(Program, ALogThatCannotTakeALineIsLeftAsItWasAndTheRunGoesOn) {
         EXPECT_EQ(exit_code(), 2);
         expect_given_back();
         EXPECT_EQ(dir.read("Encrypted_file.csf"), log) << room;
-        EXPECT_NE(pty->output().find(read_only   ? "The results log could not be opened for adding; this event was not logged."
-                                     : other >= 0 ? "The results log is in use by another run; this event was not logged."
-                                                  : "The results log could not be written; this event was not logged."),
+        EXPECT_NE(pty->output().find(room < 0 ? "The results log is in use by another run; this event was not logged."
+                                              : "The results log could not be written; this event was not logged."),
                   std::string::npos);
         if (other >= 0) ::close(other);
     }
@@ -240,52 +232,6 @@ TEST_F(Program, AnEventOnTheLogWaitsForAnotherRunsEventAndFollowsItsLine) {
     expect("Encrypted_file.csf: 2 events, 0 altered, 0 unreadable.");
     EXPECT_EQ(exit_code(), 0);
     EXPECT_TRUE(dir.read(kLogFileName).starts_with(line));
-}
-
-// What report.txt holds when the program, given the keys, is killed as it
-// enters its kill_at-th write to report.txt (with `after`, as that write
-// returns). It is traced from when the keys are typed: its first write comes
-// after the pause that follows an answer.
-std::string Program::report_at_kill(const std::string& keys, int kill_at, bool after) {
-    pty = std::make_unique<Pty>();
-    start();
-    pty->send(keys);
-    const auto word = [](long value) { return reinterpret_cast<void*>(value); };  // NOLINT: ptrace's own type
-    ::ptrace(PTRACE_SEIZE, pid, nullptr, word(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
-    ::ptrace(PTRACE_INTERRUPT, pid, nullptr, nullptr);
-    int status = 0;
-    for (int writes = 0; ::waitpid(pid, &status, 0) == pid && WIFSTOPPED(status);) {
-        const int sig = (WSTOPSIG(status) & 0x7f) == SIGTRAP ? 0 : WSTOPSIG(status);  // a signal is passed on
-        __ptrace_syscall_info call{};
-        if (sig == 0 && ::ptrace(PTRACE_GET_SYSCALL_INFO, pid, word(sizeof call), &call) > 0 &&
-            call.op == PTRACE_SYSCALL_INFO_ENTRY && call.entry.nr == SYS_write &&
-            std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/fd/" + std::to_string(call.entry.args[0]))
-                    .filename() == "report.txt") {
-            ++writes;
-        }
-        if (writes == kill_at && (call.op == PTRACE_SYSCALL_INFO_EXIT) == after) break;
-        ::ptrace(PTRACE_SYSCALL, pid, nullptr, word(sig));
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-    return dir.read("report.txt");
-}
-
-// A kill at each write to report.txt in a run that reports two quizzes and
-// quits leaves only whole records: an emptied file (the old report is gone
-// at the first graded quiz), the banner with the first result, the second
-// result, and the closing lines.
-TEST_F(Program, AKillAtEveryWriteToTheReportLeavesOnlyWholeRecords) {
-    dir.write("q.tav", kQuiz);
-    dir.write("report.txt", "an old report\r\n");
-    const std::string keys = "3\rq.tav\r1\r2\rq.tav\r1\rquit\r";
-    const auto result = [](char n) { return std::string(" \r\nOn Quiz ") + n + " using file, 'q.tav' you missed 0\r\nout of 1, your score was 100.00%.\r\n"; };
-    EXPECT_EQ(report_at_kill(keys, 1, false), "");
-    const std::string first = report_at_kill(keys, 2, false);
-    EXPECT_EQ(first.substr(0, 82) + first.substr(std::min(first.size(), std::size_t{7 * 82})), std::string(80, '*') + "\r\n" + result('1'));
-    EXPECT_EQ(report_at_kill(keys, 3, false), first + result('2'));
-    EXPECT_EQ(report_at_kill(keys, 3, true),
-              first + result('2') + " \r\nYour average grade on the 2 quizzes was 100.00%.\r\nThank you for using Tavolin!!\r\n");
 }
 
 }  // namespace

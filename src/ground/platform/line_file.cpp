@@ -44,6 +44,7 @@ void LineFile::write_record() {
     if (!file_) throw FatalIoError(path_, error_text(EBADF));
     const std::string record = std::move(collected_);
     collected_.clear();
+    ++writes_;
     if (const int error = file_->write_all(record); error != 0) throw FatalIoError(path_, error_text(error));
 }
 

@@ -37,6 +37,8 @@ public:
     void close();
 
     [[nodiscard]] const std::string& path() const { return path_; }
+    // How many writes went to the file: one a line, or one a record.
+    [[nodiscard]] int writes() const { return writes_; }
 
 private:
     LineFile(File file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
@@ -44,6 +46,7 @@ private:
     std::optional<File> file_;
     std::string path_;
     std::string collected_;
+    int writes_ = 0;
 };
 
 }  // namespace tavolin
