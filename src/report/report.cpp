@@ -66,7 +66,7 @@ void REPORT_F_WRITE(LineFile& REPORT, std::int16_t REPORT_LOOPEY, double AVE_GRA
     REPORT.add_line(" ");
     if (REPORT_LOOPEY >= 2) {
         REPORT.add_line("Your average grade on the " + std::to_string(REPORT_LOOPEY) + " quizzes was " +
-                          format_fixed2(AVE_GRADE, 2) + "%.");
+                        format_fixed2(AVE_GRADE, 2) + "%.");
     }
     REPORT.add_line("Thank you for using Tavolin!!");
     REPORT.write_record();

@@ -1,9 +1,9 @@
 // Files by name, in the few ways the program uses them: a quiz file or the
 // results log read from the start, a quiz file or the report created (or
 // emptied) and written line by line, and the results log read and added to
-// through one opening held against other runs. Failures
-// come back as system error numbers (<cerrno>), so that a message can name
-// the reason in the system's own words (std::strerror).
+// through one opening, held against other runs. Failures come back as system
+// error numbers (<cerrno>), so that a message can name the reason in the
+// system's own words (std::strerror).
 //
 // Every way of opening is safe on whatever stands at the name: a named pipe
 // never holds the program up, a device is never taken for a quiz or a log,
