@@ -150,13 +150,14 @@ set(subheading 2)   # where a subheading stands
 set(tag_width 8)    # from a tag to its paragraph's text (.TP, .IP)
 set(shift 4)        # .RS without its own width: in from the paragraph's text
 
-# The text of one input line: escapes resolved, comments dropped, a
-# reference to a command's page made the command's name.
+# The text of one input line or argument: escapes resolved, comments
+# dropped.
 function(inline_text var text)
   string(REGEX REPLACE "\\\\\".*$" "" text "${text}")
   string(REPLACE "\\e" "${BACKSLASH}" text "${text}")
   foreach(pair "\\-=-" "\\&=" "\\fB=" "\\fI=" "\\fR=" "\\fP=" "\\(bu=*" "\\(aq='" "\\(dq=\"" "\\(em=--"
-               "\\(en=-" "\\ =${UNBREAKABLE}" "\\|=" "\\^=")
+               "\\(en=-" "\\(lq=\"" "\\(rq=\"" "\\(oq='" "\\(cq='" "\\ =${UNBREAKABLE}" "\\|="
+               "\\^=")
     string(FIND "${pair}" "=" at)
     string(SUBSTRING "${pair}" 0 ${at} from)
     math(EXPR at "${at} + 1")
@@ -268,7 +269,8 @@ macro(flush)
   set(tag "")
 endmacro()
 
-# The text line in `added`: a block's line, a tag, or words of the paragraph.
+# The text line in `added` (a reference to a command's page made the
+# command's name): a block's line, a tag, or words of the paragraph.
 macro(add_text)
   string(REGEX REPLACE "([A-Za-z][A-Za-z0-9_-]*)\\(1\\)" "\\1" added "${added}")
   if(nofill)
