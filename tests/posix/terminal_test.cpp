@@ -108,6 +108,21 @@ TEST(TerminalConsole, ErasingAcrossWrappedRows) {
     }
 }
 
+// On a window of 10 columns, after the five-column prompt: a wide character
+// that does not fit in the last column goes to the next row, and Backspace
+// erases it there, then the character before it at the end of the row above.
+TEST(TerminalConsole, ErasingAWideCharacterThatWrapped) {
+    Pty pty;
+    const pid_t pid = start_reader(pty, "abc");
+    pty.send("");
+    const winsize size{24, 10, 0, 0};
+    ::ioctl(pty.slave(), TIOCSWINSZ, &size);
+    ::kill(pid, SIGWINCH);
+    pty.send("abcd\xe6\x97\xa5\x7f\x7f\r");
+    EXPECT_EQ(test::exit_code(pty, pid), 0);
+    EXPECT_NE(pty.output().find("abcd\xe6\x97\xa5\x1b[1G\x1b[K\x1b[A\x1b[9G\x1b[K"), std::string::npos) << pty.output();
+}
+
 // The row ended if the cursor stood inside it, the terminal given back, the
 // keys not yet read dropped with it (they were typed for the program, not for
 // the shell), and death by the signal.
