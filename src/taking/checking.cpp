@@ -1,6 +1,6 @@
 #include "taking/checking.hpp"
 
-#include "taking/screen_text.hpp"
+#include "ground/base/text_width.hpp"
 
 namespace tavolin {
 
@@ -53,7 +53,7 @@ void judge_answer(Console& con, RunState& st, QuestionKind kind) {
     con.set_colour(colour::kWhite);
     if (kind == QuestionKind::kFillIn) {
         con.write("The correct answer was ");
-        con.write(shown(st.FILLINBLANK1));
+        con.write(screen_form(st.FILLINBLANK1));
         con.write_line(".");
     } else {
         con.write("The correct answer was number ");

@@ -15,7 +15,6 @@
 #include "shell/errors.hpp"
 #include "shell/main_loop.hpp"
 #include "support/temp_dir.hpp"
-#include "taking/screen_text.hpp"
 
 namespace tavolin {
 namespace {
@@ -121,13 +120,6 @@ TEST_F(Usability, CtrlDAtTheKeyWaitAndTheEndOfTheInput) {
         const std::string report = dir.read("report.txt");
         EXPECT_TRUE(report.ends_with("out of 1, your score was 100.00%.\r\n" + report_end)) << report;
     }
-}
-
-TEST_F(Usability, ATabInAQuizIsShownAsABlankAndOtherControlBytesAsAQuestionMark) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"a\tb\t", "a b "}, {"\x1b[2J", "?[2J"}, {"x\x7fy\r", "x?y?"}, {"\x07\n\x01", "???"}, {"plain", "plain"},
-    };
-    for (const auto& [file_text, screen] : cases) EXPECT_EQ(shown(file_text), screen);
 }
 
 TEST_F(Usability, ANarrowWindowIsNamedBeforeTheTitleScreen) {
