@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "shell/control_bytes.hpp"
+#include "ground/base/control_bytes.hpp"
 
 namespace tavolin {
 
