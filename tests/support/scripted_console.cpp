@@ -29,11 +29,6 @@ void ScriptedConsole::reset_output() {
     erasures_.clear();
 }
 
-void ScriptedConsole::set_width(std::optional<int> columns) {
-    width_ = columns;
-    if (columns) cursor_.set_width(static_cast<std::size_t>(*columns));
-}
-
 void ScriptedConsole::put_text(std::string_view text) {
     cursor_.track(text);
     transcript_ += text;

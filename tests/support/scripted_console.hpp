@@ -51,7 +51,10 @@ public:
 
     // The screen width to report; none (like output to a file) unless set.
     // With a width, the cursor is followed as on a terminal of that width.
-    void set_width(std::optional<int> columns);
+    void set_width(std::optional<int> columns) {
+        width_ = columns;
+        cursor_.set_width(static_cast<std::size_t>(columns.value_or(80)));
+    }
     // What a terminal of that width is sent to erase typed text (the escape
     // sequences of RowCursor), all erasures one after another.
     [[nodiscard]] const std::string& erasures() const { return erasures_; }
