@@ -79,7 +79,7 @@ TEST(TextWidth, ColumnsAndScreenForm) {
         {"plain", 5, "plain"}, {"\xc3\xa9", 1, "\xc3\xa9"}, {"e\xcc\x81", 1, "e\xcc\x81"},  // é, and e with a combining acute
         {"\xe6\x97\xa5", 2, "\xe6\x97\xa5"}, {"\xef\xbc\xa1", 2, "\xef\xbc\xa1"},       // 日, fullwidth A
         {"\xf0\x9f\x98\x80", 2, "\xf0\x9f\x98\x80"}, {"\xc2\xb1", 1, "\xc2\xb1"},        // an emoji, East Asian ambiguous
-        {"\xe2\x8c\x9a\xe2\x98\xba", 3, "\xe2\x8c\x9a\xe2\x98\xba"},  // a watch as emoji, a smile as text
+        {"\xf0\x9f\x87\xab\xe2\x98\xba", 3, "\xf0\x9f\x87\xab\xe2\x98\xba"},  // a letter shown as emoji, a smile as text
         {"\xe3\x82\x99\xe2\x80\x8d\xc2\xad", 1, "\xe3\x82\x99\xe2\x80\x8d\xc2\xad"},  // wide mark, ZWJ, soft hyphen
         {"\xf0\xaa\x9b\xa0", 2, "\xf0\xaa\x9b\xa0"},     // unassigned in plane 2
         {"a\tb\t", 4, "a b "}, {"\x1b[2J", 4, "?[2J"}, {"x\x7fy\r\xc2\x9b", 5, "x?y??"},  // DEL, CR, a C1 control

@@ -1,7 +1,7 @@
 // What a new user runs into, through the scripted console: quizzes cut off
 // while they were made, the default file that already exists, Ctrl-D at the
-// key wait, the report finished at the end of the input, a tab in a quiz and
-// a window too narrow for the frames.
+// key wait, the report finished at the end of the input, a question in its
+// screen form and a window too narrow for the frames.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kQuestion = "t\r\nQ1\r\n2\r\nTrue\r\nFalse\r\n1\r\n";
+const std::string kQuestion = "t\r\nQ\t1\x1b[2J\xff\r\n2\r\nTrue\r\nFalse\r\n1\r\n";
 const std::string kNamePrompt = "\nWhat would you like to name your file? (Type Quit to exit this choice.)\n> ";
 const std::string kOverwrite = "Are you sure you want to overwrite? Yes or No  > ";
 const std::string kDefaultExists = "The file, 'tavtest1.tav' already exists.\n" + kOverwrite;
@@ -38,7 +38,7 @@ protected:
 
 TEST_F(Usability, AQuizCutOffWhileItWasMadeGivesItsCompleteQuestions) {
     const std::string warning = "Warning! The last question of this file was cut off and will be left out.\n";
-    const std::string given = "True/False: Q1\n";
+    const std::string given = "True/False: Q 1?[2J?\n";  // the screen form of the question
     const std::string refused = "This file is not properly formatted.\nFile name may have been improperly entered.\n";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {kQuestion + "m\r\n", warning + given},                       // a lone kind line
