@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "authoring/quiz_reader.hpp"
-#include "ground/platform/platform.hpp"
 #include "taking/selection.hpp"
 #include "report/report.hpp"
 #include "resultlog/encodeon.hpp"
@@ -240,10 +239,10 @@ TEST(LogReader, TheQuickWayAndThePlainWayAgree) {
 TEST(Clock, TheLocalTimeIsTheCLibrarysOwn) {
     std::time_t now = 0;
     LocalTime t;
-    do {
+    while (now != std::time(nullptr)) {
         now = std::time(nullptr);
         t = system_local_time();
-    } while (std::time(nullptr) != now);
+    }
     char expected[32];
     char got[80];
     std::strftime(expected, sizeof expected, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
