@@ -49,12 +49,12 @@
 // wakes the program, whose key read or pause throws EndRequested, so that
 // the run finishes its report on the way out; main ends the row (not after
 // Ctrl-C: an interactive bash ends it itself), destroys the console and
-// ends by the same signal (end_as_requested). SIGTSTP (Ctrl-Z) gives the terminal back, stops, and
-// on continuing goes back to raw mode (TCSADRAIN: keys typed meanwhile are
-// kept) with the colour and cursor as they were. Then, as readline does, the
-// current row is drawn again on the row where the cursor now stands (the
-// shell has written its own lines in between): the prompt and what had been
-// typed, in their colours. The handler only sends a byte down a pipe of the
+// ends by the same signal (end_as_requested). SIGTSTP (Ctrl-Z) gives the
+// terminal back, stops, and on continuing goes back to raw mode (TCSADRAIN:
+// keys typed meanwhile are kept) with the colour and cursor as they were.
+// Then, as readline does, the current row is drawn again on the row where
+// the cursor now stands (the shell has written its own lines in between):
+// the prompt and what had been typed, in their colours. The handler only sends a byte down a pipe of the
 // console's own; the drawing is done by the program itself, in the key read
 // or the pause that the stop interrupted, which then go on as they were (a
 // pause runs for its full length, the time stopped not counted). A signal

@@ -397,7 +397,7 @@ std::optional<int> WindowsConsole::width() const {
     return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
-// Not after Ctrl-C, which ends the program where it stands, as it always has.
+// Not after Ctrl-C: the row is left as a Ctrl-C has always left it.
 void WindowsConsole::finish_line() {
     flush();
     if (saved.end_request == CTRL_C_EVENT + 1) return;
