@@ -35,6 +35,8 @@
 //   ESC [ n G      CHA: cursor to column n of its row (erasing typed text)
 //   ESC [ K        EL:  erase from the cursor to the end of the row
 //   ESC [ A        CUU: cursor up one row (erasing text that wrapped)
+// (Typed text is followed in columns, a wide character taking two and a
+// combining mark none; see RowCursor.)
 //   BS (0x08)      cursor left one column (erasing; also "\b \b" on a pipe)
 // The background colour is never set.
 //
@@ -54,10 +56,11 @@
 // keys typed meanwhile are kept) with the colour and cursor as they were.
 // Then, as readline does, the current row is drawn again on the row where
 // the cursor now stands (the shell has written its own lines in between):
-// the prompt and what had been typed, in their colours. The handler only sends a byte down a pipe of the
-// console's own; the drawing is done by the program itself, in the key read
-// or the pause that the stop interrupted, which then go on as they were (a
-// pause runs for its full length, the time stopped not counted). A signal
+// the prompt and what had been typed, in their colours. The handler only
+// sends a byte down a pipe of the console's own; the drawing is done by the
+// program itself, in the key read or the pause that the stop interrupted,
+// which then go on as they were (a pause runs for its full length, the time
+// stopped not counted). A signal
 // that was ignored when the console was made stays ignored.
 //
 // Only one TerminalConsole may exist at a time (the signal handlers share its
@@ -75,6 +78,7 @@
 #include "ground/console/console.hpp"
 #include "ground/console/system_console.hpp"
 #include "ground/console/key_decoder.hpp"
+#include "ground/console/row_cursor.hpp"
 
 namespace tavolin {
 
@@ -98,10 +102,9 @@ protected:
     void put_colour(int colour) override;
     void put_clear() override;
     Key read_key() override;
-    void erase_back(std::size_t columns) override;
+    void erase_back(std::string_view erased) override;
 
 private:
-    void track(std::string_view text);
     void refresh_width();
     void put(std::string_view bytes);
     enum class Wait : std::uint8_t {
@@ -125,15 +128,8 @@ private:
     // On a pipe or a file: the collected output up to here may not be taken
     // back (it ends in a "\b \b" already).
     std::size_t rubbed_out_ = 0;
-    // Where the cursor is: the characters written on its row (0 to width_;
-    // width_ means the row is full and the next character wraps), and how
-    // many rows above it the same line has wrapped from.
-    std::size_t column_ = 0;
-    std::size_t wrapped_rows_ = 0;
-    std::size_t width_ = 80;
-    // Where the text being written stands in an escape sequence.
-    enum class Escape : std::uint8_t { kNone, kAfterEsc, kInCsi };
-    Escape escape_state_ = Escape::kNone;
+    // Where the cursor is, over the rows the current line has wrapped onto.
+    RowCursor cursor_;
 
     KeyDecoder decoder_;
     std::array<unsigned char, 256> input_{};
