@@ -41,8 +41,8 @@ int main(int argc, char** argv) {
             con.finish_line();
             status = tavolin::kExitEndOfInput;
         } catch (const tavolin::EndRequested&) {
-            // A hang-up or SIGTERM, noted by the console: the report was
-            // finished on the way here; the process ends by it below.
+            // A hang-up, SIGTERM or Ctrl-C, noted by the console: the report
+            // was finished on the way here; the process ends by it below.
             con.finish_line();
         } catch (const tavolin::FatalIoError& e) {
             con.finish_line();

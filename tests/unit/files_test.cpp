@@ -2,7 +2,10 @@
 // count, index and the limits read back; the report byte for byte; the
 // results log's new line worked out by hand from the key constants and a
 // fixed clock, its messages when it is missing or corrupt, and the reader of
-// its last line both ways through it.
+// its last line both ways through it; the system's clock as the C library
+// tells the time.
+#include <cstdio>
+#include <ctime>
 #include <random>
 #include <string>
 #include <tuple>
@@ -224,6 +227,22 @@ TEST(LogReader, TheQuickWayAndThePlainWayAgree) {
         const std::string whole = last_line(log, log.size() + 1);
         EXPECT_EQ(last_line(log, 1 + pick(127)), whole) << log;
     }
+}
+
+// The local time the log takes, field by field as the C library gives it
+// (the month counted from 1), read within one second.
+TEST(Clock, TheLocalTimeIsTheCLibrarysOwn) {
+    std::time_t now = 0;
+    LocalTime t;
+    while (now != std::time(nullptr)) {
+        now = std::time(nullptr);
+        t = system_local_time();
+    }
+    char expected[32];
+    char got[80];
+    std::strftime(expected, sizeof expected, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
+    std::snprintf(got, sizeof got, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    EXPECT_STREQ(got, expected);
 }
 
 }  // namespace

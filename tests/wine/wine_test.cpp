@@ -235,14 +235,19 @@ TEST(WineTest, TitleScreenInColourLineEditingAndQuit) {
     w.expect_terminal_given_back();
 }
 
-TEST(WineTest, CtrlCEndsTheRunAndGivesTheTerminalBack) {
+// At the menu after a quiz in report mode, with text typed: the report gets
+// its closing lines first.
+TEST(WineTest, CtrlCFinishesTheReportEndsTheRunAndGivesTheTerminalBack) {
     Wine w;
-    ASSERT_TRUE(w.at("Numbers 1-4   >"));
+    std::ofstream(w.dir / "q.tav", std::ios::binary) << "t\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\nP";
+    for (const char* keys : {"3", "q.tav", "1"}) ASSERT_TRUE(w.answer(keys)) << keys;
+    ASSERT_TRUE(w.see("Press the delete key to continue"));
     w.type("he");
-    ASSERT_TRUE(w.at("Numbers 1-4   > he"));
+    ASSERT_TRUE(w.at("Numbers 1-3   > he"));
     w.type("\x03");
     EXPECT_EQ(w.exit_status(), 0xC000013A & 0xff);  // Windows' status of a Ctrl-C, as Wine passes it on
     w.expect_terminal_given_back();
+    EXPECT_TRUE(read_file(w.dir / "report.txt").ends_with("100.00%.\r\n \r\nThank you for using Tavolin!!\r\n"));
 }
 
 // The worked example of a quiz of all three kinds made, its bytes, then taken
