@@ -127,16 +127,13 @@ TEST(Companions, TavolinLog) {
                  {"an unknown option", {"-x"}}});
     // The table fits the 80 columns of a terminal for names of 20 characters,
     // one log or several.
-    dir.write(kLogFileName, sound + std::string(sound.substr(0, sound.find('\r'))).replace(sound.find("cows.tav"), 8, std::string(20, 'n')) + "\r\n");
-    for (const std::vector<std::string>& logs : {std::vector<std::string>{}, {kLogFileName, "altered.csf", "garbled.csf"}}) {
-        std::vector<std::string> argv = {TAVOLIN_LOG_BINARY};
-        argv.insert(argv.end(), logs.begin(), logs.end());
-        const std::string out = run(dir, argv).out;
-        EXPECT_NE(out.find(std::string(20, 'n')), std::string::npos);
-        for (std::size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
-            EXPECT_LE(end - at, 80U) << out.substr(at, end - at);
-        }
+    dir.write("long.csf", sound.substr(0, sound.find('\n') + 1).replace(sound.find("cows.tav"), 8, std::string(20, 'n')));
+    for (const std::string& out : {run(dir, {TAVOLIN_LOG_BINARY, "long.csf"}).out,
+                                   run(dir, {TAVOLIN_LOG_BINARY, "long.csf", "altered.csf", "garbled.csf"}).out}) {
+        EXPECT_NE(out.find(std::string(20, 'n') + "\n"), std::string::npos);
+        for (std::size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) EXPECT_LE(end - at, 80U) << out;
     }
+    EXPECT_EQ(dir.read(kLogFileName), sound);
     EXPECT_EQ(dir.read("altered.csf"), altered + "\r\n");
 }
 
