@@ -2,9 +2,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/command_line.hpp"
 #include "shell/errors.hpp"
+#include "shell/platform/command_words.hpp"
 
 namespace tavolin {
 
@@ -24,22 +26,23 @@ constexpr std::string_view kHelp[] = {
 }  // namespace
 
 std::optional<int> answer_arguments(int argc, const char* const* argv) {
-    if (argc < 2) return std::nullopt;
-    const std::string_view first = argv[1];
-    if (argc == 2 && first == "--help") {
+    const std::vector<std::string> words = command_words(argc, argv);
+    if (words.empty()) return std::nullopt;
+    const std::string_view first = words[0];
+    if (words.size() == 1 && first == "--help") {
         command::Output out(Stream::kOutput);
         out.line("Usage: " + std::string(kSynopsis));
         for (const std::string_view line : kHelp) out.line(line);
         return kExitQuit;
     }
-    if (argc == 2 && first == "--version") {
+    if (words.size() == 1 && first == "--version") {
         command::Output(Stream::kOutput).text(command::version_text("tavolin"));
         return kExitQuit;
     }
     // The first argument that cannot be taken is named: an unknown option, a
     // word that is no option at all, or one argument too many.
     const bool known = first == "--help" || first == "--version";
-    const std::string_view wrong = known ? argv[2] : first;
+    const std::string_view wrong = known ? words[1] : first;
     const bool option = !known && wrong.size() > 1 && wrong.front() == '-';
     command::Output(Stream::kError)
         .line("tavolin: " + std::string(option ? "unrecognized option '" : "unexpected argument '") +
