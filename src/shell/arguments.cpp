@@ -1,20 +1,16 @@
 #include "shell/arguments.hpp"
 
-#include <string>
 #include <string_view>
-#include <vector>
 
-#include "shell/command_line.hpp"
-#include "shell/errors.hpp"
-#include "shell/platform/command_words.hpp"
+#include "ground/base/errors.hpp"
+#include "ground/cli/command_line.hpp"
 
 namespace tavolin {
 
 namespace {
 
-constexpr std::string_view kSynopsis = "tavolin [--help | --version]";
-
 constexpr std::string_view kHelp[] = {
+    "Usage: tavolin [--help | --version]",
     "Tavolin makes and takes quizzes at the terminal: from its menu, make a quiz,",
     "take one, or take quizzes in report mode, which also keeps the grades in",
     "report.txt. All its files are in the current folder. To leave it, choose",
@@ -26,28 +22,15 @@ constexpr std::string_view kHelp[] = {
 }  // namespace
 
 std::optional<int> answer_arguments(int argc, const char* const* argv) {
-    const std::vector<std::string> words = command_words(argc, argv);
-    if (words.empty()) return std::nullopt;
-    const std::string_view first = words[0];
-    if (words.size() == 1 && first == "--help") {
-        command::Output out(Stream::kOutput);
-        out.line("Usage: " + std::string(kSynopsis));
-        for (const std::string_view line : kHelp) out.line(line);
-        return kExitQuit;
-    }
-    if (words.size() == 1 && first == "--version") {
-        command::Output(Stream::kOutput).text(command::version_text("tavolin"));
-        return kExitQuit;
-    }
-    // The first argument that cannot be taken is named: an unknown option, a
-    // word that is no option at all, or one argument too many.
-    const bool known = first == "--help" || first == "--version";
-    const std::string_view wrong = known ? words[1] : first;
-    const bool option = !known && wrong.size() > 1 && wrong.front() == '-';
-    command::Output(Stream::kError)
-        .line("tavolin: " + std::string(option ? "unrecognized option '" : "unexpected argument '") +
-              std::string(wrong) + "' (usage: " + std::string(kSynopsis) + ")");
-    return kExitUsage;
+    if (argc < 2) return std::nullopt;
+    command::Output out(Stream::kOutput);
+    command::Output err(Stream::kError);
+    const command::Arguments args = command::parse_arguments(argc, argv, {"--help", "--version"});
+    const command::CommandInfo info{"tavolin", kHelp, kExitUsage, false};
+    if (const auto status = command::answer_standard_options(args, info, out, err)) return *status;
+    // Only "--" was given: still no run, as anything on the command line is
+    // more than the run takes.
+    return command::refuse_usage(info, err, "unexpected operand --");
 }
 
 }  // namespace tavolin
