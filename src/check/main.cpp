@@ -21,7 +21,11 @@ constexpr std::string_view kHelp[] = {
     "",
     "Exit status: 0 when no file has an error, 1 when a file has an error, 2 for",
     "a usage fault or a file that cannot be read.",
-    "The manual: man tavolin-check. The quiz file format: man 5 tavolin.",
+};
+
+constexpr tavolin::command::Manual kManuals[] = {
+    {"The manual", "tavolin-check", "manual-tavolin-check.txt"},
+    {"The quiz file format", "5 tavolin", "manual-quiz-files.txt"},
 };
 
 }  // namespace
@@ -31,7 +35,7 @@ int main(int argc, char** argv) {
     command::Output out(tavolin::Stream::kOutput);
     command::Output err(tavolin::Stream::kError);
     const command::Arguments args = command::parse_arguments(argc, argv, {"--help", "--version"});
-    const command::CommandInfo info{"tavolin-check", kHelp};
+    const command::CommandInfo info{"tavolin-check", kHelp, kManuals};
     if (const auto status = command::answer_standard_options(args, info, out, err)) return *status;
     if (args.operands.empty()) return command::refuse_usage(info, err, "no quiz file named");
     return tavolin::check_files(args.operands, out, err);

@@ -28,8 +28,9 @@ constexpr std::string_view kHelp[] = {
     "",
     "Exit status: 0 when every line checks out, 1 when a line is altered or",
     "unreadable, 2 for a usage fault or a log that cannot be read.",
-    "The manual: man tavolin-log.",
 };
+
+constexpr tavolin::command::Manual kManuals[] = {{"The manual", "tavolin-log", "manual-tavolin-log.txt"}};
 
 }  // namespace
 
@@ -38,6 +39,6 @@ int main(int argc, char** argv) {
     command::Output out(tavolin::Stream::kOutput);
     command::Output err(tavolin::Stream::kError);
     const command::Arguments args = command::parse_arguments(argc, argv, {"--csv", "--help", "--version"});
-    if (const auto status = command::answer_standard_options(args, {"tavolin-log", kHelp}, out, err)) return *status;
+    if (const auto status = command::answer_standard_options(args, {"tavolin-log", kHelp, kManuals}, out, err)) return *status;
     return tavolin::logscheme::list_logs(args.operands, args.has("--csv"), out, err);
 }

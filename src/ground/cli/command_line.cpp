@@ -7,6 +7,9 @@
 #ifndef TAVOLIN_VERSION
 #error "the build gives the version as TAVOLIN_VERSION"
 #endif
+#ifndef TAVOLIN_TEXT_MANUALS
+#error "the build says how the manuals are installed: as text files (TAVOLIN_TEXT_MANUALS 1) or man pages (0)"
+#endif
 
 namespace tavolin::command {
 
@@ -14,6 +17,8 @@ namespace {
 
 // Collected output goes out once this much is waiting.
 constexpr std::size_t kFlushAt = 64 * 1024;
+
+constexpr bool kTextManuals = TAVOLIN_TEXT_MANUALS != 0;
 
 }  // namespace
 
@@ -87,6 +92,10 @@ std::optional<int> answer_standard_options(const Arguments& args, const CommandI
     }
     if (args.has("--help")) {
         for (const std::string_view line : info.help) out.line(line);
+        for (const Manual& manual : info.manuals) {
+            out.line(std::string(manual.topic) + ": " +
+                     (kTextManuals ? std::string(manual.text_file) : "man " + std::string(manual.page)) + ".");
+        }
         return kExitClean;
     }
     if (args.has("--version")) {

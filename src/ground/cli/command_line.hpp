@@ -66,10 +66,21 @@ void tell_unreadable(Output& out, Output& err, std::string_view program, std::st
 // "PROGRAM (Tavolin) VERSION" and the copyright lines, for --version.
 std::string version_text(std::string_view program);
 
+// A manual that --help points to: what it tells, its man page as man is
+// asked for it ("tavolin-check", "5 tavolin"), and the text file that
+// stands for it where the manuals are text files beside the programs (the
+// Windows zip).
+struct Manual {
+    std::string_view topic;
+    std::string_view page;
+    std::string_view text_file;
+};
+
 // What a command says of itself at its edges.
 struct CommandInfo {
     std::string_view program;                 // its name, as messages begin
     std::span<const std::string_view> help;   // --help; the first line is the usage line
+    std::span<const Manual> manuals;          // the last lines of --help, a line each
     int usage_status = kExitTrouble;          // the status of a usage fault
     bool takes_operands = true;               // false: any operand is a usage fault
 };
@@ -79,7 +90,7 @@ struct CommandInfo {
 int refuse_usage(const CommandInfo& info, Output& err, std::string_view what);
 
 // What every command does before its own work: --help (or -h) and --version
-// answered on `out`, an unknown option or an unwanted operand refused on
+// answered on `out` (--help names the manuals as this build installs them), an unknown option or an unwanted operand refused on
 // `err`. The exit status when the command is done with that; nothing when
 // its work is to begin.
 std::optional<int> answer_standard_options(const Arguments& args, const CommandInfo& info, Output& out, Output& err);
