@@ -6,7 +6,8 @@
 // Table:  [LOG]  LINE  TIME  EVENT  ANSWERED  PERCENT  CHECK  QUIZ FILE
 //         one row a line of the log, then a closing line a log with its
 //         counts; control bytes in names shown as '?'.
-// CSV:    [log,]line,time,event,answered,percent,check,quiz file
+// CSV:    a UTF-8 byte-order mark, then
+//         [log,]line,time,event,answered,percent,check,quiz file
 //         the check with what failed; names byte for byte.
 // What is wrong with a line is also told on standard error, as
 // "LOG:LINE: error: ..." (altered, unreadable, and where the program stops
