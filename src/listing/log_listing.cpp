@@ -139,6 +139,10 @@ void Listing::table_row(const Cells& c) {
 
 void Listing::header() {
     if (csv_) {
+        // A UTF-8 byte-order mark first, on every platform, so that a CSV
+        // opens the same wherever it is moved: Excel reads a CSV without one
+        // in the ANSI code page, which garbles accented names.
+        out_.text("\xEF\xBB\xBF");
         out_.text(several_ ? "log," : "");
         out_.text("line,time,event,answered,percent,check,quiz file\r\n");
         return;

@@ -7,7 +7,8 @@
 //         one row a line of the log, then a closing line a log with its
 //         counts; with several logs a heading naming each; control bytes in
 //         names shown as '?'; a value the check cannot vouch for as '?'.
-// CSV:    [log,]line,time,event,answered,percent,check,quiz file
+// CSV:    a UTF-8 byte-order mark, then
+//         [log,]line,time,event,answered,percent,check,quiz file
 //         the check with what is wrong; such values left empty; names byte
 //         for byte.
 // What is wrong with a line is also told on standard error, as

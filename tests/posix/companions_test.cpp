@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -41,10 +42,10 @@ Ran run(const test::TempDir& dir, std::vector<std::string> argv) {
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    // A CR and a tab are shown as \r and \t, as the expected texts give them.
+    // A CR, a tab and a byte-order mark are shown as \r, \t and <BOM>, as the expected texts give them.
     const auto shown = [](std::string text) {
-        for (const auto& [c, mark] : {std::pair{'\r', "\\r"}, std::pair{'\t', "\\t"}}) {
-            for (std::size_t at = text.find(c); at != std::string::npos; at = text.find(c, at + 2)) text.replace(at, 1, mark);
+        for (const auto& [c, mark] : {std::pair{"\r", "\\r"}, std::pair{"\t", "\\t"}, std::pair{"\xEF\xBB\xBF", "<BOM>"}}) {
+            for (std::size_t at = text.find(c); at != std::string::npos; at = text.find(c, at + 1)) text.replace(at, std::strlen(c), mark);
         }
         return text;
     };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ground/platform/command_words.hpp"
+
 #ifndef TAVOLIN_VERSION
 #error "the build gives the version as TAVOLIN_VERSION"
 #endif
@@ -27,8 +29,7 @@ bool Arguments::has(std::string_view option) const {
 Arguments parse_arguments(int argc, const char* const* argv, std::initializer_list<std::string_view> known) {
     Arguments args;
     bool options_end = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view word = argv[i];
+    for (const std::string& word : command_words(argc, argv)) {
         if (options_end || word.size() < 2 || word.front() != '-') {
             args.operands.emplace_back(word);
         } else if (word == "--") {
