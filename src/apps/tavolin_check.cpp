@@ -20,16 +20,13 @@ constexpr std::string_view kHelp[] = {
     "  --version  show the version and exit",
     "",
     "Exit status: 0 when no file has an error, 1 when a file has an error, 2 for",
-    "a usage fault or a file that cannot be read.",
+    "a usage fault, a file that cannot be read or output not written.",
     "The manual: man tavolin-check. The quiz file format: man 5 tavolin.",
 };
 
-}  // namespace
+namespace command = tavolin::command;
 
-int main(int argc, char** argv) {
-    namespace command = tavolin::command;
-    command::Output out(tavolin::Stream::kOutput);
-    command::Output err(tavolin::Stream::kError);
+int check(int argc, char** argv, command::Output& out, command::Output& err) {
     const command::Arguments args = command::parse_arguments(argc, argv, {"--help", "--version"});
     if (const auto status = command::answer_standard_options(args, "tavolin-check", kHelp, out, err)) return *status;
     if (args.operands.empty()) {
@@ -38,4 +35,13 @@ int main(int argc, char** argv) {
         return command::kExitTrouble;
     }
     return tavolin::check_files(args.operands, out, err);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    command::Output out(tavolin::Stream::kOutput);
+    command::Output err(tavolin::Stream::kError);
+    const int status = check(argc, argv, out, err);
+    return command::finish("tavolin-check", out, err, status);
 }

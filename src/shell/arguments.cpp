@@ -25,26 +25,26 @@ constexpr std::string_view kHelp[] = {
 
 std::optional<int> answer_arguments(int argc, const char* const* argv) {
     if (argc < 2) return std::nullopt;
+    command::Output out(Stream::kOutput);
+    command::Output err(Stream::kError);
+    int status = kExitQuit;
     const std::string_view first = argv[1];
     if (argc == 2 && first == "--help") {
-        command::Output out(Stream::kOutput);
         out.line("Usage: " + std::string(kSynopsis));
         for (const std::string_view line : kHelp) out.line(line);
-        return kExitQuit;
+    } else if (argc == 2 && first == "--version") {
+        out.text(command::version_text("tavolin"));
+    } else {
+        // The first argument that cannot be taken is named: an unknown
+        // option, a word that is no option at all, or one argument too many.
+        const bool known = first == "--help" || first == "--version";
+        const std::string_view wrong = known ? argv[2] : first;
+        const bool option = !known && wrong.size() > 1 && wrong.front() == '-';
+        err.line("tavolin: " + std::string(option ? "unrecognized option '" : "unexpected argument '") +
+                 std::string(wrong) + "' (usage: " + std::string(kSynopsis) + ")");
+        status = kExitUsage;
     }
-    if (argc == 2 && first == "--version") {
-        command::Output(Stream::kOutput).text(command::version_text("tavolin"));
-        return kExitQuit;
-    }
-    // The first argument that cannot be taken is named: an unknown option, a
-    // word that is no option at all, or one argument too many.
-    const bool known = first == "--help" || first == "--version";
-    const std::string_view wrong = known ? argv[2] : first;
-    const bool option = !known && wrong.size() > 1 && wrong.front() == '-';
-    command::Output(Stream::kError)
-        .line("tavolin: " + std::string(option ? "unrecognized option '" : "unexpected argument '") +
-              std::string(wrong) + "' (usage: " + std::string(kSynopsis) + ")");
-    return kExitUsage;
+    return command::finish("tavolin", out, err, status, kExitIoError);
 }
 
 }  // namespace tavolin
