@@ -36,7 +36,7 @@
 
 #include "resultlog/encodeon.hpp"
 #include "resultlog/log_scheme.hpp"
-#include "shell/console/scripted_console.hpp"
+#include "support/scripted_console.hpp"
 
 namespace tavolin {
 namespace {

@@ -35,8 +35,8 @@
 
 #include "authoring/quiz_check.hpp"
 #include "authoring/quiz_reader.hpp"
-#include "shell/console/console.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/run/run_state.hpp"
 #include "taking/order.hpp"
 #include "taking/presentation.hpp"
 #include "taking/selection.hpp"

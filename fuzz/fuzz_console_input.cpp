@@ -41,10 +41,10 @@
 #include <vector>
 
 #include "invariant.hpp"
-#include "shell/errors.hpp"
-#include "shell/console/line_editor.hpp"
-#include "shell/console/scripted_console.hpp"
-#include "shell/console/utf8.hpp"
+#include "ground/base/errors.hpp"
+#include "ground/console/line_editor.hpp"
+#include "support/scripted_console.hpp"
+#include "ground/base/utf8.hpp"
 
 namespace {
 

@@ -20,7 +20,7 @@
 
 #include "authoring/quiz_check.hpp"
 #include "invariant.hpp"
-#include "../tests/support/program_reads.hpp"
+#include "support/program_reads.hpp"
 
 namespace {
 

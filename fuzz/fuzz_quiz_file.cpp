@@ -36,10 +36,10 @@
 
 #include "invariant.hpp"
 #include "authoring/quiz_reader.hpp"
-#include "shell/errors.hpp"
-#include "shell/platform/platform.hpp"
-#include "shell/run_state.hpp"
-#include "shell/console/scripted_console.hpp"
+#include "ground/base/errors.hpp"
+#include "ground/platform/platform.hpp"
+#include "ground/run/run_state.hpp"
+#include "support/scripted_console.hpp"
 #include "taking/order.hpp"
 #include "taking/selection.hpp"
 

@@ -32,8 +32,8 @@
 #include "resultlog/encodeon.hpp"
 #include "resultlog/log_decode.hpp"
 #include "resultlog/log_reader.hpp"
-#include "shell/platform/platform.hpp"
-#include "shell/console/scripted_console.hpp"
+#include "ground/platform/platform.hpp"
+#include "support/scripted_console.hpp"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "resultlog/encodeon.hpp"
-#include "shell/errors.hpp"
-#include "shell/platform/files.hpp"
+#include "ground/base/errors.hpp"
+#include "ground/platform/files.hpp"
 
 namespace tavolin {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "shell/console/console.hpp"
-#include "shell/platform/line_file.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/platform/line_file.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
 

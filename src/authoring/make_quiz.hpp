@@ -3,8 +3,8 @@
 // at 5.
 #pragma once
 
-#include "shell/console/console.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
 

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "ground/base/blanks.hpp"
+
 namespace tavolin {
 
 namespace {
@@ -42,14 +44,6 @@ std::string_view ordinal_suffix(std::int32_t p) {
         case 2: return "rd ";
         default: return "th ";
     }
-}
-
-std::string trim_fill_in_answer(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\n";
-    const std::size_t start = text.find_first_not_of(kBlanks);
-    if (start == std::string_view::npos) return {};
-    const std::size_t end = text.find_last_not_of(kBlanks);
-    return std::string(text.substr(start, end - start + 1));
 }
 
 char KIND_OF_QUIZ(Console& con, LineFile& YOURQUIZ, std::int16_t SOM_NUMBER) {
@@ -205,7 +199,7 @@ void write_questions(Console& con, RunState& st, LineFile& YOURQUIZ) {
             WHICH_CORRECT_T_F(con, YOURQUIZ, st.ANO_LOOP_T);
         } else {
             con.write("Please enter the correct answer > ");
-            st.FILLINBLANK = trim_fill_in_answer(con.read_line());
+            st.FILLINBLANK = trim_blanks(con.read_line());
             YOURQUIZ.write_line(st.FILLINBLANK);
             YOURQUIZ.write_line("1");
             count_up(st.TIMES_LOOPED);

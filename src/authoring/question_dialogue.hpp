@@ -8,19 +8,15 @@
 #include <string>
 #include <string_view>
 
-#include "shell/console/console.hpp"
-#include "shell/platform/line_file.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/platform/line_file.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
 
 // The suffix after the shown number p + 1 of the 0-based position p: "st ",
 // "nd ", "rd " for the first three, "th " for every other (21th included).
 std::string_view ordinal_suffix(std::int32_t p);
-
-// The text with every blank, tab, carriage return and line feed removed from
-// both ends.
-std::string trim_fill_in_answer(std::string_view text);
 
 // Asks the kind of the next question (SOM_NUMBER: questions finished so far)
 // until one of t, T, m, M, f, F is typed, writes it as the kind line and

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/control_bytes.hpp"
+#include "ground/base/control_bytes.hpp"
 
 namespace tavolin {
 
@@ -298,29 +298,6 @@ void Checker::beyond_the_limit() {
 
 CheckSummary check_quiz_file(QuizFile& file, const std::function<void(const Finding&)>& report) {
     return Checker(file, report).run();
-}
-
-int check_files(const std::vector<std::string>& names, command::Output& out, command::Output& err) {
-    int status = command::kExitClean;
-    for (const std::string& name : names) {
-        int error = 0;
-        std::optional<QuizFile> file = QuizFile::open(name, &error);
-        if (file) {
-            const CheckSummary summary = check_quiz_file(*file, [&](const Finding& f) {
-                command::tell_fault(out, err, name, f.line, f.severity == Severity::kError, f.text);
-            });
-            if (file->failed()) {
-                error = EIO;
-            } else {
-                if (summary.errors == 0) out.line(name + ": " + summary_text(summary));
-                if (summary.errors > 0) status = std::max(status, command::kExitFaults);
-                continue;
-            }
-        }
-        command::tell_unreadable(out, err, "tavolin-check", name, error);
-        status = command::kExitTrouble;
-    }
-    return status;
 }
 
 std::string summary_text(const CheckSummary& summary) {

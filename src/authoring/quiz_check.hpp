@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "authoring/quiz_reader.hpp"
-#include "shell/command_line.hpp"
 
 namespace tavolin {
 
@@ -47,11 +46,5 @@ CheckSummary check_quiz_file(QuizFile& file, const std::function<void(const Find
 // The line a file's summary ends with: "7 questions: 3 true/false, 2 multiple
 // choice, 2 fill in the blank".
 std::string summary_text(const CheckSummary& summary);
-
-// tavolin-check on the given files: each finding on `err` as
-// "FILE:LINE: error: ..." or "FILE:LINE: warning: ...", and for a file
-// without errors its summary on `out`. Returns the exit status: 0 when no
-// file has an error, 1 when one has, 2 when a file cannot be read.
-int check_files(const std::vector<std::string>& names, command::Output& out, command::Output& err);
 
 }  // namespace tavolin

@@ -1,6 +1,6 @@
 #include "authoring/quiz_reader.hpp"
 
-#include "shell/whole_number.hpp"
+#include "ground/base/whole_number.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -168,12 +168,7 @@ QuestionKind kind_of(std::string_view lowered_kind_line) {
 
 // ---- first-line check ----
 
-void write_not_formatted(Console& con) {
-    con.write_line("This file is not properly formatted.");
-    con.write_line("File name may have been improperly entered.");
-}
-
-std::int16_t READ_KINDS(Console& con, std::optional<QuizFile>& YOURQUIZ) {
+std::int16_t READ_KINDS(std::optional<QuizFile>& YOURQUIZ) {
     std::string line;
     const char Q_TYPE = (YOURQUIZ && YOURQUIZ->read_line(line, 1) && !line.empty()) ? line.front() : '\0';
     switch (Q_TYPE) {
@@ -189,7 +184,6 @@ std::int16_t READ_KINDS(Console& con, std::optional<QuizFile>& YOURQUIZ) {
         case 'P':
             return kKindEndMarker;
         default:
-            write_not_formatted(con);
             YOURQUIZ.reset();
             return kKindNotQuiz;
     }
@@ -213,26 +207,25 @@ bool correct_fits(const std::string& line, std::int16_t count) {
 
 }  // namespace
 
-bool count_pass(QuizFile& YOURQUIZ, RunState& st) {
-    st.LOOPRAN = 1;
-    st.LOOP1RAN = 0;
-    st.LOOP4RAN = 0;
-    st.EXITMASSCODE = 0;
-    st.CUTSHORTCODE = 0;
+bool count_pass(QuizFile& YOURQUIZ, QuizCount& count) {
+    count = QuizCount{};
+    std::int32_t LOOPRAN = 1;  // the line the record being counted begins on
+    std::int16_t LOOP1RAN = 0;
     bool sound = true;
     bool cut = false;  // the file ends inside the record being counted
+    std::string STRING1;
     std::string line;
     line.reserve(kLineKeep + 1);
-    YOURQUIZ.read_line(st.STRING1);
-    while (st.EXITMASSCODE == 0 && !YOURQUIZ.at_end()) {
-        st.LOOP1RAN += 1;
-        if (st.LOOP1RAN > MASS) {
-            st.LOOP1RAN -= 1;
-            st.EXITMASSCODE = 1;
+    YOURQUIZ.read_line(STRING1);
+    while (!YOURQUIZ.at_end()) {
+        LOOP1RAN += 1;
+        if (LOOP1RAN > MASS) {
+            LOOP1RAN -= 1;
+            count.too_many = true;
             break;
         }
-        st.NAME[static_cast<std::size_t>(st.LOOP1RAN)] = st.LOOPRAN;
-        const QuestionKind kind = kind_of(lower_ascii(st.STRING1));
+        count.starts[static_cast<std::size_t>(LOOP1RAN)] = LOOPRAN;
+        const QuestionKind kind = kind_of(lower_ascii(STRING1));
         std::optional<std::int16_t> n;
         if (!YOURQUIZ.skip_line() || !YOURQUIZ.read_line(line)) {
             cut = true;
@@ -242,36 +235,32 @@ bool count_pass(QuizFile& YOURQUIZ, RunState& st) {
             sound = false;
             break;
         }
-        st.NUM1RAN = *n + 1;
         // The answers, then the correct-answer line, which is checked where
         // the kind gives it a meaning.
         if (YOURQUIZ.skip_lines(*n) != *n || !YOURQUIZ.read_line(line)) {
             cut = true;
             break;
         }
-        st.X = st.NUM1RAN;
+        count.last_span = *n + 1;
         if ((kind == QuestionKind::kMultipleChoice || kind == QuestionKind::kTrueFalse) && !correct_fits(line, *n)) {
             sound = false;
             break;
         }
-        st.LOOPRAN += 3 + st.NUM1RAN;
-        YOURQUIZ.read_line(st.STRING1);  // the next kind line, or the end marker
+        LOOPRAN += 4 + *n;
+        YOURQUIZ.read_line(STRING1);  // the next kind line, or the end marker
     }
     if (cut) {
         // The record the file ends in is left out; the complete ones before
         // it are the quiz. With none before it, the file is refused.
-        st.LOOP1RAN -= 1;
-        sound = st.LOOP1RAN > 0;
-    } else if (sound && st.EXITMASSCODE == 0 && st.LOOP1RAN > 0 &&
-               kind_of(lower_ascii(st.STRING1)) != QuestionKind::kNone) {
+        LOOP1RAN -= 1;
+        sound = LOOP1RAN > 0;
+    } else if (sound && !count.too_many && LOOP1RAN > 0 && kind_of(lower_ascii(STRING1)) != QuestionKind::kNone) {
         // The last line is a kind line with nothing after it: a record cut
         // off right after it was begun, not an end marker.
         cut = true;
     }
-    if (cut && sound) st.CUTSHORTCODE = 1;
-    if (!sound) st.LOOP1RAN = 0;  // a broken file gives no questions
-    st.TEMP = st.LOOP1RAN;
-    st.LOOP3RAN = st.TEMP;
+    count.cut_short = cut && sound;
+    count.questions = sound ? LOOP1RAN : 0;  // a broken file gives no questions
     return sound;
 }
 

@@ -10,6 +10,7 @@
 // answer) are checked before anything is sized or indexed by them.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -18,9 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/console/console.hpp"
-#include "shell/platform/files.hpp"
-#include "shell/run_state.hpp"
+#include "ground/base/limits.hpp"
+#include "ground/platform/files.hpp"
 
 namespace tavolin {
 
@@ -102,21 +102,25 @@ inline constexpr std::int16_t kKindFillIn = 2;
 inline constexpr std::int16_t kKindEndMarker = -1;
 inline constexpr std::int16_t kKindNotQuiz = 3;
 
-// The two lines that turn a file away as no quiz file.
-void write_not_formatted(Console& con);
-
 // The first-line check: the code of the first character of the current line
 // (t/T 0, m/M 1, f/F 2, capital P -1, anything else 3, an empty line and an
-// empty file included), moving to the start of the next line. For 3 it writes
-// the two lines of write_not_formatted and closes the file.
-std::int16_t READ_KINDS(Console& con, std::optional<QuizFile>& YOURQUIZ);
+// empty file included), moving to the start of the next line. For 3 it closes
+// the file; telling the user is the dialogue's part.
+std::int16_t READ_KINDS(std::optional<QuizFile>& YOURQUIZ);
+
+// What the count pass finds in a quiz file.
+struct QuizCount {
+    std::int16_t questions = 0;  // complete records, at most MASS; 0 for a broken file
+    bool too_many = false;       // a record beyond the MASS-th begins (it and the rest are not read)
+    bool cut_short = false;      // the file ends inside its last record, which is left out
+    std::array<std::int32_t, MASS + 1> starts{};  // the line of the k-th record's kind line, from 1
+    // n + 1 for the last record whose n answers were all read: the value the
+    // count leaves in the counter the loading loop shares with the chatter.
+    std::optional<std::int32_t> last_span;
+};
 
 // The count pass over a file opened afresh: reads line 1 and every record
-// after it, noting in NAME[k] the line of the k-th record's kind line (line 1
-// is the first), up to MASS records. Sets LOOPRAN, LOOP1RAN, NUM1RAN, X,
-// EXITMASSCODE (1 when a record beyond the MASS-th begins; it and the rest of
-// the file are not read) and STRING1 (the last line read), then TEMP and
-// LOOP3RAN to the count and LOOP4RAN to 0.
+// after it, noting where each record begins, up to MASS records.
 //
 // Returns false when a record breaks the layout: an answer count that is not
 // a whole number from 1 to 100, a fill-in record ("f") whose count is not 1,
@@ -125,11 +129,10 @@ std::int16_t READ_KINDS(Console& con, std::optional<QuizFile>& YOURQUIZ);
 // last line (no end marker) is sound. A file that ends inside its last record
 // (a dialogue broken off while the quiz was made), wherever the cut falls,
 // from a kind line alone to a missing correct-answer line, gives the complete
-// records before it and sets CUTSHORTCODE to 1; with no complete record
-// before the cut it is broken, except that a kind line alone gives a quiz of
-// no questions, as an end marker alone does. A broken file leaves the count
-// (TEMP, LOOP3RAN, LOOP1RAN) at 0.
-bool count_pass(QuizFile& YOURQUIZ, RunState& st);
+// records before it and is cut short; with no complete record before the cut
+// it is broken, except that a kind line alone gives a quiz of no questions,
+// as an end marker alone does.
+bool count_pass(QuizFile& YOURQUIZ, QuizCount& count);
 
 // Reads from the start of a file opened afresh down to line `line`, which
 // lands in STRING1 (first 255 bytes); the next line to be read is the one

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "shell/format.hpp"
-#include "shell/run_state.hpp"
+#include "ground/base/format.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "shell/console/console.hpp"
+#include "ground/console/console.hpp"
 
 namespace tavolin {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "shell/banner.hpp"
-#include "shell/format.hpp"
+#include "ground/base/banner.hpp"
+#include "ground/base/format.hpp"
 
 namespace tavolin {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "shell/console/console.hpp"
-#include "shell/platform/line_file.hpp"
+#include "ground/console/console.hpp"
+#include "ground/platform/line_file.hpp"
 
 namespace tavolin {
 

@@ -5,7 +5,7 @@
 
 #include "resultlog/log_reader.hpp"
 #include "resultlog/log_scheme.hpp"
-#include "shell/platform/files.hpp"
+#include "ground/platform/files.hpp"
 
 namespace tavolin {
 

@@ -19,12 +19,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "shell/console/console.hpp"
-#include "shell/platform/platform.hpp"
+#include "ground/console/console.hpp"
+#include "ground/platform/platform.hpp"
+#include "resultlog/log_scheme.hpp"
 
 namespace tavolin {
-
-inline constexpr const char* kLogFileName = "Encrypted_file.csf";
 
 // Event codes.
 inline constexpr std::int16_t kEventGraded = 2;

@@ -5,7 +5,7 @@
 
 #include "resultlog/log_bytes.hpp"
 #include "resultlog/log_keys.hpp"
-#include "shell/control_bytes.hpp"
+#include "ground/base/control_bytes.hpp"
 
 namespace tavolin::logscheme {
 

@@ -48,7 +48,7 @@ class LineSplitter {
 public:
     // The lines that the bytes so far complete are added to `out`.
     void feed(const char* data, std::size_t size, std::vector<LogLine>& out);
-    // The end of the file.
+    // A last line the file ends in without its line end is added too.
     void finish(std::vector<LogLine>& out);
 
     // Where the program stops reading and calls the log corrupt (0: it does

@@ -33,7 +33,7 @@ public:
     // The next bytes of the file. Returns false once the log is known to be
     // corrupt (later calls change nothing).
     bool feed(const char* data, std::size_t size);
-    // The end of the file. Returns false if the log is corrupt.
+    // Returns false if the log is corrupt.
     bool finish();
 
     [[nodiscard]] bool corrupt() const { return corrupt_; }

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "resultlog/log_keys.hpp"
-#include "shell/format.hpp"
+#include "ground/base/format.hpp"
 
 namespace tavolin::logscheme {
 

@@ -17,7 +17,14 @@
 #include <string>
 #include <string_view>
 
-#include "shell/platform/platform.hpp"
+#include "ground/platform/platform.hpp"
+
+namespace tavolin {
+
+// The results log, in the folder the program runs in.
+inline constexpr const char* kLogFileName = "Encrypted_file.csf";
+
+}  // namespace tavolin
 
 namespace tavolin::logscheme {
 

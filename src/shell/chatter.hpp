@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/console/console.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
 

@@ -8,7 +8,7 @@
 #include "report/report.hpp"
 #include "resultlog/encodeon.hpp"
 #include "shell/chatter.hpp"
-#include "shell/errors.hpp"
+#include "ground/base/errors.hpp"
 #include "shell/menu.hpp"
 #include "taking/take_quiz.hpp"
 

@@ -1,8 +1,8 @@
 // The run from the title screen to the closing countdown.
 #pragma once
 
-#include "shell/console/console.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
 

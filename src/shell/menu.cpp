@@ -3,7 +3,8 @@
 #include <array>
 #include <utility>
 
-#include "shell/banner.hpp"
+#include "ground/base/banner.hpp"
+#include "ground/base/blanks.hpp"
 
 namespace tavolin {
 
@@ -82,11 +83,7 @@ std::int16_t MENU_CHOICE(Console& con) {
 }
 
 std::string normalise_menu_answer(std::string_view typed) {
-    constexpr std::string_view kBlank = " \t\r\n";
-    const std::size_t first = typed.find_first_not_of(kBlank);
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = typed.find_last_not_of(kBlank);
-    std::string answer(typed.substr(first, last - first + 1));
+    std::string answer = trim_blanks(typed);
     for (char& c : answer) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }

@@ -1,5 +1,6 @@
 #include "taking/checking.hpp"
 
+#include "ground/base/blanks.hpp"
 #include "taking/screen_text.hpp"
 
 namespace tavolin {
@@ -18,14 +19,6 @@ void feedback_pause(Console& con, RunState& st, int steps) {
 }
 
 }  // namespace
-
-std::string trim_blanks(std::string_view text) {
-    constexpr std::string_view kBlank = " \t\r\n";
-    const std::size_t start = text.find_first_not_of(kBlank);
-    if (start == std::string_view::npos) return {};
-    const std::size_t end = text.find_last_not_of(kBlank);
-    return std::string(text.substr(start, end - start + 1));
-}
 
 void compare_fill_in(RunState& st) {
     st.CORRECT_CHOICE = 1;

@@ -7,13 +7,10 @@
 #include <string_view>
 
 #include "authoring/quiz_reader.hpp"
-#include "shell/console/console.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
-
-// The text without the blanks, tabs, CRs and LFs at either end.
-std::string trim_blanks(std::string_view text);
 
 // Fill in the blank: CORRECT_CHOICE := 1, FILLINBLANK2 trimmed, USER_CHOICE
 // 1 when it equals FILLINBLANK1 exactly, else 2.

@@ -3,8 +3,8 @@
 // to it, so a file changed between questions is read in its new state.
 #pragma once
 
-#include "shell/console/console.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
 

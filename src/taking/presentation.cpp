@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "shell/errors.hpp"
+#include "ground/base/errors.hpp"
 #include "taking/screen_text.hpp"
 
 namespace tavolin {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "authoring/quiz_reader.hpp"
-#include "shell/console/console.hpp"
-#include "shell/platform/platform.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/platform/platform.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/control_bytes.hpp"
+#include "ground/base/control_bytes.hpp"
 
 namespace tavolin {
 

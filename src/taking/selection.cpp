@@ -17,6 +17,25 @@ void count_quit(RunState& st) {
 
 }  // namespace
 
+void write_not_formatted(Console& con) {
+    con.write_line("This file is not properly formatted.");
+    con.write_line("File name may have been improperly entered.");
+}
+
+bool count_questions(QuizFile& YOURQUIZ, RunState& st) {
+    QuizCount count;
+    const bool sound = count_pass(YOURQUIZ, count);
+    st.NAME = count.starts;
+    st.LOOP1RAN = count.questions;
+    st.TEMP = count.questions;
+    st.LOOP3RAN = count.questions;
+    st.LOOP4RAN = 0;
+    st.EXITMASSCODE = count.too_many ? 1 : 0;
+    st.CUTSHORTCODE = count.cut_short ? 1 : 0;
+    if (count.last_span) st.X = *count.last_span;
+    return sound;
+}
+
 void WHAT_FILE(Console& con, std::int16_t COUNT_LOOP) {
     con.end_line();
     if (COUNT_LOOP < 2) {
@@ -65,8 +84,9 @@ bool load_quiz(Console& con, RunState& st, std::optional<QuizFile>& YOURQUIZ) {
     con.clear_screen();
     st.TIMES_LOOP = 0;
     st.VALUE_1 = 0.0;
-    st.GO_ON = READ_KINDS(con, YOURQUIZ);
+    st.GO_ON = READ_KINDS(YOURQUIZ);
     if (st.GO_ON == kKindNotQuiz) {
+        write_not_formatted(con);
         st.GO_ON = -1;
         st.INVALID_TYPE = 1;
         st.QUIT_PROCESS = 5;
@@ -83,7 +103,7 @@ bool load_quiz(Console& con, RunState& st, std::optional<QuizFile>& YOURQUIZ) {
         return false;
     }
     st.platform.random->seed(st.platform.tick_ms());
-    const bool sound = count_pass(*YOURQUIZ, st);
+    const bool sound = count_questions(*YOURQUIZ, st);
     YOURQUIZ.reset();
     if (!sound) {
         write_not_formatted(con);

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "authoring/quiz_reader.hpp"
-#include "shell/console/console.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
 
@@ -21,6 +21,14 @@ void WHAT_FILE(Console& con, std::int16_t COUNT_LOOP);
 // when the user typed Quit (at the first prompt this also switches report
 // mode off while nothing has been reported).
 std::optional<QuizFile> choose_quiz_file(Console& con, RunState& st);
+
+// The two lines that turn a file away as no quiz file.
+void write_not_formatted(Console& con);
+
+// The count pass over a file opened afresh, its findings kept in the run:
+// the question index NAME, the count in LOOP1RAN, TEMP and LOOP3RAN,
+// LOOP4RAN at 0, EXITMASSCODE and CUTSHORTCODE. False for a broken file.
+bool count_questions(QuizFile& YOURQUIZ, RunState& st);
 
 // Clears the screen, zeroes the quiz's counters, checks the first line, opens
 // the file again and makes the count pass. True when the question loop is to

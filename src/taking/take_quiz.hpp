@@ -4,8 +4,8 @@
 // and the screen is to be kept.
 #pragma once
 
-#include "shell/console/console.hpp"
-#include "shell/run_state.hpp"
+#include "ground/console/console.hpp"
+#include "ground/run/run_state.hpp"
 
 namespace tavolin {
 

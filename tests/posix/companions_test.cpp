@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "resultlog/encodeon.hpp"
-#include "shell/console/scripted_console.hpp"
+#include "support/scripted_console.hpp"
 #include "support/expected.hpp"
 #include "support/temp_dir.hpp"
 

@@ -14,8 +14,8 @@
 #include <tuple>
 #include <vector>
 
-#include "shell/console/posix/terminal_console.hpp"
-#include "shell/errors.hpp"
+#include "ground/console/posix/terminal_console.hpp"
+#include "ground/base/errors.hpp"
 #include "support/pty_harness.hpp"
 
 namespace tavolin {

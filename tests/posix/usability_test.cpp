@@ -111,13 +111,15 @@ TEST(PtyUsability, AHangUpOrSIGTERMFinishesTheReportAndEndsByTheSignal) {
 // error (a file elsewhere), without the console: the terminal's settings and
 // the folder stay as they were.
 TEST(PtyUsability, ArgumentsAreAnsweredWithoutTouchingTheTerminalOrTheFolder) {
-    const std::string usage = "' (usage: tavolin [--help | --version])\n";
+    const std::string usage = "\nUsage: tavolin [--help | --version]   (tavolin --help tells more)\n";
+    const std::string help = tavolin::test::block("arguments.txt", "--help");
     const std::vector<std::tuple<std::vector<std::string>, std::string, std::string, int>> cases = {
-        {{"--help"}, tavolin::test::block("arguments.txt", "--help"), "", 0},
+        {{"--help"}, help, "", 0},
+        {{"-h"}, help, "", 0},
         {{"--version"}, "tavolin (Tavolin) " TAVOLIN_VERSION "\nCopyright The Tavolin developers. MIT licence.\n", "", 0},
-        {{"-h"}, "", "tavolin: unrecognized option '-h" + usage, 64},
-        {{"quiz.tav"}, "", "tavolin: unexpected argument 'quiz.tav" + usage, 64},
-        {{"--version", "--help"}, "", "tavolin: unexpected argument '--help" + usage, 64},
+        {{"-x"}, "", "tavolin: unknown option -x" + usage, 64},
+        {{"quiz.tav"}, "", "tavolin: unexpected operand quiz.tav" + usage, 64},
+        {{"--help", "-"}, "", "tavolin: unexpected operand -" + usage, 64},
     };
     for (const auto& [args, out, err, status] : cases) {
         SCOPED_TRACE(args.back());

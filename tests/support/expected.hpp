@@ -19,9 +19,9 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/console/scripted_console.hpp"
-#include "shell/platform/platform.hpp"
-#include "shell/run_state.hpp"
+#include "support/scripted_console.hpp"
+#include "ground/platform/platform.hpp"
+#include "ground/run/run_state.hpp"
 #include "support/temp_dir.hpp"
 
 namespace tavolin::test {

@@ -9,8 +9,6 @@
 #include <string>
 
 #include "authoring/quiz_reader.hpp"
-#include "shell/console/scripted_console.hpp"
-#include "shell/run_state.hpp"
 
 namespace tavolin::test {
 
@@ -21,17 +19,16 @@ struct ProgramTake {
 
 inline ProgramTake program_take(const std::string& path) {
     ProgramTake take;
-    ScriptedConsole con;
     std::optional<QuizFile> file = QuizFile::open(path);
-    const std::int16_t first = READ_KINDS(con, file);
+    const std::int16_t first = READ_KINDS(file);
     if (first == kKindNotQuiz || first == kKindEndMarker) return take;
     file = QuizFile::open(path);
-    const auto st = std::make_unique<RunState>();
-    if (!file || !count_pass(*file, *st) || st->TEMP == 0) return take;
-    for (int k = 1; k <= st->TEMP; ++k) {
+    const auto count = std::make_unique<QuizCount>();
+    if (!file || !count_pass(*file, *count) || count->questions == 0) return take;
+    for (int k = 1; k <= count->questions; ++k) {
         file = QuizFile::open(path);
         std::string kind_line;
-        if (!file || !read_down_to(*file, st->NAME[static_cast<std::size_t>(k)], kind_line)) return take;
+        if (!file || !read_down_to(*file, count->starts[static_cast<std::size_t>(k)], kind_line)) return take;
         const QuestionKind kind = kind_of(lower_ascii(kind_line));
         QuestionRecord record;
         if (kind == QuestionKind::kNone || !read_record(*file, kind, record)) return take;  // the run ends

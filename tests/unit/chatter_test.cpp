@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "authoring/quiz_reader.hpp"
+#include "taking/selection.hpp"
 #include "shell/chatter.hpp"
 #include "shell/main_loop.hpp"
 #include "support/expected.hpp"
@@ -52,7 +53,7 @@ TEST_F(Chatter, HelpAfterLoadingAQuizTakesItsReplyFromTheCount) {
     dir.write("q.tav", "t\r\nT?\r\n2\r\nTrue\r\nFalse\r\n1\r\nM\r\nQ?\r\n9\r\n" + std::string(9, 'a') + "\r\n" +
                            "b\r\nc\r\nd\r\ne\r\nf\r\ng\r\nh\r\ni\r\n1\r\nP");
     auto file = QuizFile::open("q.tav");
-    ASSERT_TRUE(file && count_pass(*file, st));
+    ASSERT_TRUE(file && count_questions(*file, st));
     chatter_reply(con, st, 10);
     EXPECT_EQ(con.text(), "The 'help' command doesn't do anything else than tell you these four messages.\n");
 }

@@ -8,9 +8,9 @@
 #include <tuple>
 #include <vector>
 
-#include "shell/console/key_decoder.hpp"
-#include "shell/console/scripted_console.hpp"
-#include "shell/errors.hpp"
+#include "ground/console/key_decoder.hpp"
+#include "support/scripted_console.hpp"
+#include "ground/base/errors.hpp"
 
 namespace tavolin {
 namespace {

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "grading/grades.hpp"
-#include "shell/console/scripted_console.hpp"
-#include "shell/format.hpp"
+#include "support/scripted_console.hpp"
+#include "ground/base/format.hpp"
 #include "support/expected.hpp"
 
 namespace tavolin {

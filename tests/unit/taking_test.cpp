@@ -13,7 +13,8 @@
 #include "authoring/question_dialogue.hpp"
 #include "authoring/quiz_reader.hpp"
 #include "resultlog/encodeon.hpp"
-#include "shell/errors.hpp"
+#include "ground/base/blanks.hpp"
+#include "ground/base/errors.hpp"
 #include "support/expected.hpp"
 #include "taking/checking.hpp"
 #include "taking/presentation.hpp"
@@ -138,7 +139,7 @@ TEST(Random, DrawsOfThePublishedGenerator) {
 }
 
 TEST(FillIn, TrimmingAndTheExactComparison) {
-    EXPECT_EQ(trim_fill_in_answer(" \t\r\nNew  York\t \n"), "New  York");
+    EXPECT_EQ(trim_blanks(" \t\r\nNew  York\t \n"), "New  York");
     const std::vector<std::tuple<const char*, const char*, int>> cases = {
         {"Paris", " \tParis\t ", 1}, {"Paris", "paris", 2}, {"New  York", "New York", 2}, {"", " \t ", 1}, {"\tx", "x", 2}};
     for (const auto& [stored, typed, user] : cases) {

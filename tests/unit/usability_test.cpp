@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "authoring/file_naming.hpp"
-#include "shell/console/scripted_console.hpp"
-#include "shell/errors.hpp"
+#include "support/scripted_console.hpp"
+#include "ground/base/errors.hpp"
 #include "shell/main_loop.hpp"
 #include "support/temp_dir.hpp"
 #include "taking/screen_text.hpp"

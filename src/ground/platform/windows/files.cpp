@@ -1,0 +1,187 @@
+// Files on Windows: CreateFileA handles, bytes read and written exactly as
+// they are (no text-mode translation, so CR LF is never doubled). Every file
+// is opened sharing reading, writing and deleting, so that a quiz file can be
+// rewritten or deleted by another program between two questions, as on
+// POSIX. The names Windows keeps for devices (CON, PRN, AUX, NUL, COM1 to
+// COM9, LPT1 to LPT9, with or without an extension, in any letter case) never
+// stand for a file here: they are missing where the program reads or adds,
+// and unusable where it creates, as a named pipe or a device is on POSIX.
+// Anything that is not a file on disk (a pipe, a console) is refused the
+// same way.
+#include "ground/platform/files.hpp"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+
+#include "ground/platform/windows/system_error.hpp"
+
+namespace tavolin {
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE handle_of(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// True for a device name Windows reserves in every folder: the last part of
+// the path, up to its first dot and without blanks before the dot, is one of
+// the device names.
+bool is_reserved_device(const std::string& name) {
+    const std::size_t slash = name.find_last_of("/\\");
+    std::string base = name.substr(slash == std::string::npos ? 0 : slash + 1);
+    base = base.substr(0, base.find_first_of(".:"));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    std::transform(base.begin(), base.end(), base.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" || base == "CONOUT$") {
+        return true;
+    }
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
+           base[3] <= '9';
+}
+
+bool is_folder(const std::string& name) {
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool is_disk_file(HANDLE h) { return GetFileType(h) == FILE_TYPE_DISK; }
+
+// The error number of a name that stands for no file at all: one holding a
+// NUL byte (EINVAL), or a device name (`device`); 0 for any other.
+int refused_name(const std::string& name, int device) {
+    if (name.find('\0') != std::string::npos) return EINVAL;
+    return is_reserved_device(name) ? device : 0;
+}
+
+// Opens an existing file on disk, or nothing and the reason in `error`.
+std::optional<HANDLE> open_existing(const std::string& name, DWORD access, int& error) {
+    if ((error = refused_name(name, kNotPlainFile)) != 0) return std::nullopt;
+    const HANDLE h = CreateFileA(name.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        error = is_folder(name) ? EISDIR : windows::last_errno();
+        return std::nullopt;
+    }
+    if (!is_disk_file(h)) {
+        CloseHandle(h);
+        error = kNotPlainFile;
+        return std::nullopt;
+    }
+    return h;
+}
+
+}  // namespace
+
+int existing_file_check(const std::string& name) {
+    if (const int refused = refused_name(name, ENOENT); refused != 0) return refused;
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return windows::last_errno();
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EISDIR : 0;
+}
+
+int write_standard(Stream stream, std::string_view text) {
+    const HANDLE h = GetStdHandle(stream == Stream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (h == INVALID_HANDLE_VALUE || h == nullptr) return EBADF;
+    while (!text.empty()) {
+        DWORD n = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1U << 20));
+        if (WriteFile(h, text.data(), chunk, &n, nullptr) == 0) return windows::last_errno();
+        if (n == 0) return EIO;
+        text.remove_prefix(n);
+    }
+    return 0;
+}
+
+std::string_view text_line_end() { return "\r\n"; }
+
+std::optional<File> File::open_for_reading(const std::string& name, int* error) {
+    int reason = 0;
+    const auto h = open_existing(name, GENERIC_READ, reason);
+    if (!h) {
+        if (error != nullptr) *error = reason;
+        return std::nullopt;
+    }
+    return File(reinterpret_cast<std::intptr_t>(*h));
+}
+
+std::optional<File> File::create(const std::string& name, CreateMode mode, int& error) {
+    const int not_usable = mode == CreateMode::AnyButPipe ? ENXIO : kNotPlainFile;
+    if ((error = refused_name(name, not_usable)) != 0) return std::nullopt;
+    // Opened first and emptied after, once it is known to be a file on disk
+    // (this also empties a hidden file, which CREATE_ALWAYS refuses).
+    const HANDLE h =
+        CreateFileA(name.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        error = is_folder(name) ? EISDIR : windows::last_errno();
+        return std::nullopt;
+    }
+    File file(reinterpret_cast<std::intptr_t>(h));
+    if (!is_disk_file(h)) {
+        error = not_usable;
+        return std::nullopt;
+    }
+    if (SetEndOfFile(h) == 0) {
+        error = windows::last_errno();
+        return std::nullopt;
+    }
+    error = 0;
+    return file;
+}
+
+std::optional<File> File::open_for_adding(const std::string& name) {
+    int reason = 0;
+    const auto h = open_existing(name, GENERIC_WRITE, reason);
+    if (!h) return std::nullopt;
+    return File(reinterpret_cast<std::intptr_t>(*h));
+}
+
+void File::release() noexcept {
+    if (handle_ != kNone) CloseHandle(handle_of(handle_));
+    handle_ = kNone;
+}
+
+std::optional<std::size_t> File::read(char* data, std::size_t size) {
+    if (handle_ == kNone) return std::nullopt;
+    DWORD n = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1U << 30));
+    if (ReadFile(handle_of(handle_), data, chunk, &n, nullptr) == 0) return std::nullopt;
+    return static_cast<std::size_t>(n);
+}
+
+int File::write_all(std::string_view text) {
+    if (handle_ == kNone) return EBADF;
+    while (!text.empty()) {
+        DWORD n = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1U << 30));
+        if (WriteFile(handle_of(handle_), text.data(), chunk, &n, nullptr) == 0) return windows::last_errno();
+        if (n == 0) return EIO;
+        text.remove_prefix(n);
+    }
+    return 0;
+}
+
+AppendResult File::append_whole(std::string_view text) {
+    const HANDLE h = handle_of(handle_);
+    LARGE_INTEGER before{};
+    if (handle_ == kNone || GetFileSizeEx(h, &before) == 0) return AppendResult::LeftBroken;
+    LARGE_INTEGER end{};
+    DWORD n = 0;
+    const bool written = SetFilePointerEx(h, end, nullptr, FILE_END) != 0 && text.size() <= 0x7fffffffU &&
+                         WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &n, nullptr) != 0 &&
+                         n == text.size();
+    if (written) return AppendResult::Added;
+    const bool cut = SetFilePointerEx(h, before, nullptr, FILE_BEGIN) != 0 && SetEndOfFile(h) != 0;
+    return cut ? AppendResult::CutBack : AppendResult::LeftBroken;
+}
+
+int File::close() {
+    if (handle_ == kNone) return 0;
+    const HANDLE h = handle_of(handle_);
+    handle_ = kNone;
+    return CloseHandle(h) != 0 ? 0 : windows::last_errno();
+}
+
+}  // namespace tavolin
