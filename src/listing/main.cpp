@@ -31,7 +31,8 @@ constexpr std::string_view kHelp[] = {
     "  --version   show the version and exit",
     "",
     "Exit status: 0 when every line checks out, 1 when a line is broken or",
-    "unreadable, 2 for a usage fault or a log that cannot be read.",
+    "unreadable, 2 for a usage fault, a log that cannot be read or output not",
+    "written.",
 };
 
 constexpr tavolin::command::Manual kManuals[] = {{"The manual", "tavolin-log", "manual-tavolin-log.txt"}};
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
     command::Output out(tavolin::Stream::kOutput);
     command::Output err(tavolin::Stream::kError);
     const command::Arguments args = command::parse_arguments(argc, argv, {"--csv", "--help", "--version"});
-    if (const auto status = command::answer_standard_options(args, {"tavolin-log", kHelp, kManuals}, out, err)) return *status;
-    return tavolin::logscheme::list_logs(args.operands, args.has("--csv"), out, err);
+    auto status = command::answer_standard_options(args, {"tavolin-log", kHelp, kManuals}, out, err);
+    if (!status) status = tavolin::logscheme::list_logs(args.operands, args.has("--csv"), out, err);
+    return command::finish("tavolin-log", out, err, *status);
 }

@@ -31,10 +31,11 @@ std::optional<int> answer_arguments(int argc, const char* const* argv) {
     command::Output err(Stream::kError);
     const command::Arguments args = command::parse_arguments(argc, argv, {"--help", "--version"});
     const command::CommandInfo info{"tavolin", kHelp, kManuals, kExitUsage, false};
-    if (const auto status = command::answer_standard_options(args, info, out, err)) return *status;
+    auto status = command::answer_standard_options(args, info, out, err);
     // Only "--" was given: still no run, as anything on the command line is
     // more than the run takes.
-    return command::refuse_usage(info, err, "unexpected operand --");
+    if (!status) status = command::refuse_usage(info, err, "unexpected operand --");
+    return command::finish("tavolin", out, err, *status, kExitIoError);
 }
 
 }  // namespace tavolin

@@ -1,7 +1,9 @@
 // The companion commands as a user runs them: what each prints on standard
 // output and standard error, and its exit status, typed out in
-// tests/data/companions.txt; and the files they read left as they were.
+// tests/data/companions.txt; and the files they read left as they were. And
+// every command, tavolin too, with output that cannot be written.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,21 +27,29 @@ struct Ran {
     std::string err;
 };
 
-// The command in the folder, its standard output and error caught in files.
-Ran run(const test::TempDir& dir, std::vector<std::string> argv) {
+// The command in the folder, the file `in` on its standard input, its
+// standard output and error in files or devices (/dev/full); or its standard
+// output a pipe whose reader has gone ("|", or "| SIGPIPE ignored"). The
+// status of a death by signal is given as a shell gives it (128 + signal).
+Ran run(const test::TempDir& dir, std::vector<std::string> argv, const std::string& out = ".out",
+        const std::string& err = ".err", const std::string& in = "/dev/null") {
     std::vector<char*> args;
     for (std::string& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
-    const std::string out = dir.file(".out");
-    const std::string err = dir.file(".err");
+    int gone[2] = {-1, -1};
+    if (out.starts_with("|") && ::pipe(gone) == 0) ::close(gone[0]);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 || ::chdir(dir.path().c_str()) != 0) ::_exit(126);
+        if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
+        const int flags = O_WRONLY | O_CREAT | O_TRUNC;
+        const int to[] = {::open(in.c_str(), O_RDONLY), gone[1] >= 0 ? gone[1] : ::open(out.c_str(), flags, 0644),
+                          ::open(err.c_str(), flags, 0644)};
+        for (int fd = 0; fd < 3; ++fd) if (to[fd] < 0 || ::dup2(to[fd], fd) < 0) ::_exit(126);
+        ::signal(SIGPIPE, out.ends_with("ignored") ? SIG_IGN : SIG_DFL);
         ::execv(args[0], args.data());
         ::_exit(127);
     }
+    if (gone[1] >= 0) ::close(gone[1]);
     int status = 0;
     ::waitpid(pid, &status, 0);
     // A CR, a tab and a byte-order mark are shown as \r, \t and <BOM>, as the expected texts give them.
@@ -49,7 +59,8 @@ Ran run(const test::TempDir& dir, std::vector<std::string> argv) {
         }
         return text;
     };
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, shown(dir.read(".out")), shown(dir.read(".err"))};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), shown(out == ".out" ? dir.read(out) : ""),
+            shown(err == ".err" ? dir.read(err) : "")};
 }
 
 // Each run of the command in the folder against the block "PREFIX: name" of
@@ -79,16 +90,7 @@ TEST(Companions, TavolinCheck) {
                  {"an error", {"good.tav", "broken.tav"}},
                  {"unreadable files", {"missing.tav", "broken.tav", "folder.tav"}},
                  {"no file", {}},
-                 {"an unknown option", {"--bogus", "good.tav"}}});
-    for (const char* command : {TAVOLIN_CHECK_BINARY, TAVOLIN_LOG_BINARY}) {
-        const std::string name = std::filesystem::path(command).filename().string();
-        const Ran help = run(dir, {command, "--help"});
-        EXPECT_EQ("status " + std::to_string(help.status) + "\n" + help.out + help.err,
-                  test::block("companions.txt", name + " --help"));
-        const Ran version = run(dir, {command, "--version"});
-        EXPECT_EQ(version.status, 0);
-        EXPECT_EQ(version.out, name + " (Tavolin) " TAVOLIN_VERSION "\nCopyright The Tavolin developers. MIT licence.\n");
-    }
+                 {"an unknown option", {"--bogus", "good.tav"}}, {"--help", {"--help"}}, {"--version", {"--version"}}});
     EXPECT_EQ(dir.read("good.tav"), kTrueFalse + "f\r\nA cow says ____.\r\n1\r\nmoo\r\n1\r\nP");
 }
 
@@ -125,7 +127,7 @@ TEST(Companions, TavolinLog) {
                  {"an altered log", {"altered.csf"}},
                  {"a missing log", {"missing.csf", "altered.csf"}},
                  {"an empty log and one whose only line is unreadable", {"empty.csf", "garbled.csf"}},
-                 {"an unknown option", {"-x"}}});
+                 {"an unknown option", {"-x"}}, {"--help", {"--help"}}, {"--version", {"--version"}}});
     // The table fits the 80 columns of a terminal for names of 20 characters,
     // one log or several.
     dir.write("long.csf", sound.substr(0, sound.find('\n') + 1).replace(sound.find("cows.tav"), 8, std::string(20, 'n')));
@@ -136,6 +138,28 @@ TEST(Companions, TavolinLog) {
     }
     EXPECT_EQ(dir.read(kLogFileName), sound);
     EXPECT_EQ(dir.read("altered.csf"), altered + "\r\n");
+}
+
+// Every command with standard output or standard error that cannot be
+// written: a full disk, and a pipe whose reader has gone (with SIGPIPE at its
+// default, and ignored as it may be by a parent); typed out in
+// companions.txt. Each reads "quit" on standard input (started by sh, which
+// leaves an ignored SIGPIPE ignored).
+TEST(Commands, WritesThatFail) {
+    test::TempDir dir;
+    dir.write("cows.tav", kTrueFalse + "P");
+    dir.write("quit", "quit\n");
+    const std::string bin = std::filesystem::path(TAVOLIN_BINARY).parent_path().string() + "/";
+    std::string got;
+    for (const std::string command : {"tavolin-check cows.tav", "tavolin-check --help", "tavolin-log --help",
+                                      "tavolin --help", "tavolin --version", "tavolin", "tavolin --bogus"}) {
+        for (const auto& [out, err] : {std::pair{"/dev/full", ".err"}, {"|", ".err"}, {"| SIGPIPE ignored", ".err"},
+                                       {".out", "/dev/full"}}) {
+            const Ran r = run(dir, {"/bin/sh", "-c", "exec " + bin + command}, out, err, "quit");
+            got += command + " >" + out + " 2>" + err + ": " + std::to_string(r.status) + "\n" + r.err;
+        }
+    }
+    EXPECT_EQ(got, test::block("companions.txt", "writes that fail") + "\n");
 }
 
 }  // namespace

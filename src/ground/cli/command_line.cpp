@@ -1,6 +1,7 @@
 #include "ground/cli/command_line.hpp"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "ground/platform/command_words.hpp"
 
@@ -51,9 +52,19 @@ void Output::text(std::string_view text) {
 }
 
 bool Output::flush() {
-    if (!buffer_.empty() && !failed_) failed_ = write_standard(stream_, buffer_) != 0;
+    if (!buffer_.empty() && error_ == 0) error_ = write_standard(stream_, buffer_);
     buffer_.clear();
-    return !failed_;
+    return error_ == 0;
+}
+
+bool reader_gone(int error) { return error == EPIPE; }
+
+int finish(std::string_view program, Output& out, Output& err, int status, int trouble) {
+    out.flush();
+    if (out.error() != 0 && !reader_gone(out.error())) {
+        err.line(std::string(program) + ": write error: " + error_text(out.error()));
+    }
+    return err.flush() && out.error() == 0 ? status : trouble;
 }
 
 void tell_fault(Output& out, Output& err, std::string_view file, std::int64_t line, bool error,

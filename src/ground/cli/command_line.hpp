@@ -19,7 +19,7 @@ namespace tavolin::command {
 // Exit statuses of the companion commands.
 inline constexpr int kExitClean = 0;     // nothing wrong found
 inline constexpr int kExitFaults = 1;    // a fault found in what was read
-inline constexpr int kExitTrouble = 2;   // a usage fault, or a file that cannot be read
+inline constexpr int kExitTrouble = 2;   // a usage fault, a file that cannot be read, output not written
 
 struct Arguments {
     std::vector<std::string> operands;  // the file names, in order
@@ -48,12 +48,25 @@ public:
     }
     // Writes out what is collected; false once a write has failed.
     bool flush();
+    // The error number of the write that failed, 0 while none has; nothing
+    // is written after it.
+    [[nodiscard]] int error() const { return error_; }
 
 private:
     Stream stream_;
     std::string buffer_;
-    bool failed_ = false;
+    int error_ = 0;
 };
+
+// The error number of a write to a pipe whose reader has gone: the reader
+// wanted no more, so the command ends without a word about it.
+bool reader_gone(int error);
+
+// The status a command ends with, once both its streams are written out:
+// `status` as it stands when both took everything; otherwise `trouble`, with
+// "PROGRAM: write error: REASON" on `err` when it was standard output that
+// failed (and not for a reader that has gone).
+int finish(std::string_view program, Output& out, Output& err, int status, int trouble = kExitTrouble);
 
 // A fault found in a file, as "FILE:LINE: error: TEXT" or "FILE:LINE:
 // warning: TEXT" on `err`; and a file that cannot be read at all, as

@@ -35,6 +35,11 @@ struct EndRequest {
 // is gone, so that one that came while it was given back is not missed.
 std::optional<EndRequest> noted_end_request();
 
+// The error number of the write to standard output that failed, when that
+// output is no terminal (a pipe, a file); 0 when everything was written.
+// Asked once the console is gone, after its last write.
+int noted_write_error();
+
 // Ends the process as the request would have ended it at once: by the same
 // signal at its default action, so that the caller sees 130, 129 or 143; on
 // Windows with the status of Ctrl-C or a closed console (0xC000013A).

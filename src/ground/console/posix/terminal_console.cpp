@@ -67,6 +67,7 @@ struct Shared {
     volatile std::sig_atomic_t stopped_ms = 0;     // time spent stopped by Ctrl-Z, in all
     volatile std::sig_atomic_t end_request = 0;    // SIGINT, SIGTERM or SIGHUP came (the first of them)
     volatile std::sig_atomic_t mid_row = 0;        // what was written last left the cursor inside a row
+    volatile std::sig_atomic_t write_error = 0;    // the error of a failed write to output that is no terminal
     int wake_read = -1;                            // the pipe a continue or an end request is told through
     int wake_write = -1;
     struct sigaction previous[NSIG];
@@ -75,9 +76,9 @@ struct Shared {
 
 Shared shared;
 
-// write(2) until everything is out. Async-signal-safe; gives up on an error
-// other than EINTR, since there is nobody to tell (the terminal is gone).
-void write_all(int fd, const char* data, std::size_t size) {
+// write(2) until everything is out: 0, or the error number it gave up on
+// (any but EINTR and EAGAIN). Async-signal-safe.
+int write_all(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n > 0) {
@@ -89,12 +90,13 @@ void write_all(int fd, const char* data, std::size_t size) {
             pollfd p{fd, POLLOUT, 0};
             ::poll(&p, 1, 1000);
         } else {
-            return;
+            return n < 0 ? errno : EIO;
         }
     }
+    return 0;
 }
 
-void write_all(int fd, std::string_view text) { write_all(fd, text.data(), text.size()); }
+int write_all(int fd, std::string_view text) { return write_all(fd, text.data(), text.size()); }
 
 // Milliseconds on the monotonic clock, which the key decoder's timeouts and
 // the pauses use. Async-signal-safe.
@@ -286,6 +288,7 @@ TerminalConsole::TerminalConsole(int input_fd, int output_fd) : in_(input_fd), o
     shared.stopped_ms = 0;
     shared.end_request = 0;
     shared.mid_row = 0;
+    shared.write_error = 0;
     if (int ends[2]; ::pipe(ends) == 0) {
         for (const int fd : ends) {
             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -329,9 +332,15 @@ void TerminalConsole::put(std::string_view bytes) {
     if (buffer_.size() >= kFlushAt) flush();
 }
 
+// Output to a terminal that has gone (a hang-up) reaches nobody, and that is
+// no fault of the run; a pipe or a file that refuses a write (a full disk) is
+// remembered for main to tell, and nothing more goes to it.
 void TerminalConsole::flush() {
     if (buffer_.empty()) return;
-    write_all(out_, buffer_);
+    if (shared.write_error == 0) {
+        const int error = write_all(out_, buffer_);
+        if (!output_tty_) shared.write_error = error;
+    }
     buffer_.clear();
     rubbed_out_ = 0;
     shared.mid_row = cursor_.mid_row() ? 1 : 0;
@@ -441,6 +450,8 @@ std::optional<EndRequest> noted_end_request() {
     if (sig == 0) return std::nullopt;
     return EndRequest{sig, sig == SIGHUP};
 }
+
+int noted_write_error() { return shared.write_error; }
 
 void end_as_requested(const EndRequest& request) {
     raise_by_default(request.how);

@@ -58,6 +58,7 @@
 #include "ground/base/errors.hpp"
 #include "ground/console/plain_echo.hpp"
 #include "ground/base/utf8.hpp"
+#include "ground/platform/windows/system_error.hpp"
 
 namespace tavolin {
 
@@ -82,6 +83,8 @@ struct Saved {
     // the control event that told it, plus one (CTRL_C_EVENT is 0).
     HANDLE end_event = nullptr;
     std::atomic<DWORD> end_request{0};
+    // The error number of a failed write to redirected output.
+    int write_error = 0;
 };
 
 Saved saved;
@@ -256,6 +259,7 @@ WindowsConsole::WindowsConsole()
     if (saved.end_event == nullptr) saved.end_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (saved.end_event != nullptr) ResetEvent(saved.end_event);
     saved.end_request = 0;
+    saved.write_error = 0;
     SetConsoleCtrlHandler(on_control, TRUE);
 
     if (out_console_) {
@@ -336,7 +340,9 @@ void WindowsConsole::put_echo(std::string_view text) {
 
 // Writes out the collected text. On a console, "\n" goes as CR LF and the
 // text as UTF-16; a UTF-8 character cut at the end of the buffer waits for
-// its other bytes. On a pipe or a file, "\n" goes as CR LF, bytes as they are.
+// its other bytes. On a pipe or a file, "\n" goes as CR LF, bytes as they are;
+// a write that fails there (a full disk, a reader gone) is remembered for
+// main to tell, and nothing more is written.
 void WindowsConsole::flush() {
     if (buffer_.empty()) return;
     std::size_t keep = 0;
@@ -374,7 +380,11 @@ void WindowsConsole::flush() {
         while (done < text.size()) {
             DWORD n = 0;
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1 << 20));
-            if (WriteFile(out_, text.data() + done, chunk, &n, nullptr) == 0 || n == 0) break;
+            if (saved.write_error != 0) break;
+            if (WriteFile(out_, text.data() + done, chunk, &n, nullptr) == 0 || n == 0) {
+                saved.write_error = n == 0 ? EIO : windows::last_errno();
+                break;
+            }
             done += n;
         }
         if (!text.empty()) at_line_start_ = text.back() == '\n';
@@ -500,8 +510,11 @@ void WindowsConsole::erase_back(std::string_view erased) {
     if (!again.empty()) put_echo(again);
 }
 
+// A reader of the output that has gone ends the input too: with no SIGPIPE
+// to end the program, it ends as at the end of its input, quietly.
 Key WindowsConsole::read_key() {
     flush();
+    if (saved.write_error == EPIPE) return Key::of(Key::Kind::EndOfFile);
     return in_console_ ? console_key() : redirected_key();
 }
 
@@ -626,6 +639,8 @@ std::optional<EndRequest> noted_end_request() {
     if (noted == 0) return std::nullopt;
     return EndRequest{static_cast<int>(noted - 1), noted - 1 != CTRL_C_EVENT};
 }
+
+int noted_write_error() { return saved.write_error; }
 
 void end_as_requested(const EndRequest&) { ExitProcess(kControlCExit); }
 
