@@ -38,7 +38,6 @@ std::string render(std::string_view transcript);
 // too many, is a fault of the test.
 class ScriptedRandom final : public Random {
 public:
-    explicit ScriptedRandom(std::deque<std::uint32_t> d = {}) : draws(std::move(d)) {}
     std::deque<std::uint32_t> draws;
     int seeds = 0;
     void seed(std::uint32_t) override { ++seeds; }

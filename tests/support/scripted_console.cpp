@@ -10,11 +10,7 @@ void ScriptedConsole::type(std::string_view bytes) {
     for (const char c : bytes) input_.emplace_back(static_cast<unsigned char>(c), burst_time_);
 }
 
-void ScriptedConsole::line(std::string_view text) {
-    std::string burst(text);
-    burst += '\r';
-    type(burst);
-}
+void ScriptedConsole::line(std::string_view text) { type(std::string(text) + '\r'); }
 
 void ScriptedConsole::lines(std::initializer_list<std::string_view> texts) {
     for (const std::string_view text : texts) line(text);
@@ -23,8 +19,6 @@ void ScriptedConsole::lines(std::initializer_list<std::string_view> texts) {
 void ScriptedConsole::reset_output() {
     transcript_.clear();
     text_.clear();
-    screen_start_ = 0;
-    pauses_.clear();
     clears_ = 0;
     erasures_.clear();
 }
@@ -35,31 +29,20 @@ void ScriptedConsole::put_text(std::string_view text) {
     text_ += text;
 }
 
-void ScriptedConsole::put_colour(int colour) {
-    colour_ = colour;
-    transcript_ += "{c" + std::to_string(colour) + "}";
-}
+void ScriptedConsole::put_colour(int colour) { transcript_ += "{c" + std::to_string(colour) + "}"; }
 
 void ScriptedConsole::put_clear() {
     transcript_ += "{clear}";
-    screen_start_ = text_.size();
     ++clears_;
     cursor_.restart();
 }
 
-void ScriptedConsole::hide_cursor() {
-    transcript_ += "{hide}";
-    cursor_visible_ = false;
-}
+void ScriptedConsole::hide_cursor() { transcript_ += "{hide}"; }
 
-void ScriptedConsole::show_cursor() {
-    transcript_ += "{show}";
-    cursor_visible_ = true;
-}
+void ScriptedConsole::show_cursor() { transcript_ += "{show}"; }
 
 void ScriptedConsole::pause(std::chrono::milliseconds ms) {
     transcript_ += "{pause " + std::to_string(ms.count()) + "}";
-    pauses_.push_back(static_cast<int>(ms.count()));
 }
 
 void ScriptedConsole::note_key_wait() { transcript_ += "{key}"; }

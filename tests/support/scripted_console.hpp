@@ -38,11 +38,6 @@ public:
     [[nodiscard]] const std::string& transcript() const { return transcript_; }
     // The text alone, without marks.
     [[nodiscard]] const std::string& text() const { return text_; }
-    // The text written since the last clear of the screen.
-    [[nodiscard]] std::string screen() const { return text_.substr(screen_start_); }
-    [[nodiscard]] const std::vector<int>& pauses() const { return pauses_; }
-    [[nodiscard]] int colour() const { return colour_; }
-    [[nodiscard]] bool cursor_visible() const { return cursor_visible_; }
     [[nodiscard]] int clears() const { return clears_; }
     // Bytes of the script not yet read.
     [[nodiscard]] std::size_t unread() const { return input_.size(); }
@@ -79,10 +74,6 @@ private:
 
     std::string transcript_;
     std::string text_;
-    std::size_t screen_start_ = 0;
-    std::vector<int> pauses_;
-    int colour_ = -1;
-    bool cursor_visible_ = true;
     int clears_ = 0;
     std::optional<int> width_;
     RowCursor cursor_;
