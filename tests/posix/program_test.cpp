@@ -347,9 +347,7 @@ TEST_F(Program, ArgumentsAreAnsweredWithoutTouchingTheTerminalOrTheFolder) {
         pty = std::make_unique<Pty>();
         start(o);
         EXPECT_EQ(exit_code(), status);
-        std::string shown;  // the terminal ends each line with CR LF
-        for (const char c : out) shown += c == '\n' ? "\r\n" : std::string(1, c);
-        EXPECT_EQ(pty->output(), shown);
+        EXPECT_EQ(pty->output(), test::crlf(out));  // the terminal ends each line with CR LF
         EXPECT_EQ(elsewhere.read("err"), err);
         test::expect_same_settings(pty->before(), pty->now());
         EXPECT_TRUE(std::filesystem::is_empty(dir.path()));

@@ -42,6 +42,11 @@ std::vector<std::string> table(std::string_view file) {
     return rows;
 }
 
+std::string crlf(std::string text) {
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) text.insert(at, "\r");
+    return text;
+}
+
 std::string render(std::string_view transcript) {
     std::string out;
     int set = 15;

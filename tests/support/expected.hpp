@@ -28,6 +28,8 @@ namespace tavolin::test {
 
 std::string block(std::string_view file, std::string_view name);
 std::vector<std::string> table(std::string_view file);
+// The text with every LF made CR LF, as files and terminals end lines.
+std::string crlf(std::string text);
 
 // The transcript with colour marks only where the colour of the written text
 // changes (text before any colour counts as white), and a last mark when the

@@ -98,10 +98,6 @@ TEST_F(Files, LimitsReadBack) {
 }
 
 TEST_F(Files, ReportToTheByte) {
-    auto crlf = [](std::string text) {
-        for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) text.insert(at, "\r");
-        return text;
-    };
     {
         LineFile report = LineFile::create_or_fail("report.txt");
         REPORT_TITLE_BAR(report);
@@ -111,7 +107,7 @@ TEST_F(Files, ReportToTheByte) {
         REPORT_F_WRITE(report, 2, 37.5);
         EXPECT_EQ(report.writes(), 3) << "a record in one write, so that a kill leaves it whole or not there";
     }
-    EXPECT_EQ(dir.read("report.txt"), crlf(test::block("report.txt", "two quizzes")));
+    EXPECT_EQ(dir.read("report.txt"), test::crlf(test::block("report.txt", "two quizzes")));
 }
 
 // The previous line of the log tests. The fields that matter are MO2 290,
