@@ -55,9 +55,10 @@ TEST_F(Files, FirstLineCheck) {
 }
 
 TEST_F(Files, CountAndIndex) {
-    const std::string example = "T\r\nQ\r\n2\r\nTrue\r\nFalse\r\n1\r\nm\r\nQ\r\n3\r\na\r\nb\r\nc\r\n2\r\nF\r\nQ\r\n1\r\nx\r\n1\r\n";
-    // Ended by the marker, by none, by one line end after it, by a Ctrl-Z.
-    for (const char* end : {"P", "", "P\r\n", "\x1a" "junk"}) {
+    const std::string example = "T\r\nQ\r\n2\r\nTrue\r\nFalse\r\n1\r\nm\r\nQ\r\n3\r\na\r\nb\r\nc\r\n2\r\nF\r\nQ\r\n1\r\nx\r\n1";
+    // Ended by the marker, by none, by one line end after the marker, by a
+    // Ctrl-Z (which hides the question after it).
+    for (const char* end : {"\r\nP", "\r\n", "\r\nP\r\n", "\x1a" "\r\nf\r\nQ\r\n1\r\nx\r\n1\r\n"}) {
         EXPECT_EQ(indexed(example + end), (std::vector<std::int32_t>{1, 7, 14})) << end;
     }
     EXPECT_EQ(indexed("T\nQ\n2\nTrue\nFalse\n1\nf\nQ\n1\nx\n1\nP"), (std::vector<std::int32_t>{1, 7}));
