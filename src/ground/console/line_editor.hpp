@@ -13,13 +13,14 @@
 #include <string>
 #include <string_view>
 
+#include "ground/base/limits.hpp"
 #include "ground/console/key_decoder.hpp"
 
 namespace tavolin {
 
 class LineEditor {
 public:
-    static constexpr std::size_t kMaxBytes = 254;
+    static constexpr std::size_t kMaxBytes = kTypedLineBytes;
 
     struct Effect {
         std::size_t erase_columns = 0;  // columns to erase before the cursor
