@@ -24,8 +24,9 @@ struct Ran {
     std::string err;
 };
 
-// The command in the folder, its standard output and error caught in files.
-Ran run(const test::TempDir& dir, std::vector<std::string> argv) {
+// The command in the folder, its standard output and error caught in files,
+// or both in one, as one screen shows them.
+Ran run(const test::TempDir& dir, std::vector<std::string> argv, bool one_screen = false) {
     std::vector<char*> args;
     for (std::string& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
@@ -35,7 +36,9 @@ Ran run(const test::TempDir& dir, std::vector<std::string> argv) {
     if (pid == 0) {
         const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 || ::chdir(dir.path().c_str()) != 0) ::_exit(126);
+        if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(one_screen ? o : e, 2) < 0 || ::chdir(dir.path().c_str()) != 0) {
+            ::_exit(126);
+        }
         ::execv(args[0], args.data());
         ::_exit(127);
     }
@@ -52,14 +55,17 @@ Ran run(const test::TempDir& dir, std::vector<std::string> argv) {
 }
 
 // Each run of the command in the folder against the block "PREFIX: name" of
-// companions.txt: its status, then its standard output and error.
+// companions.txt: its status, then its standard output and error (a run named
+// "... on one screen": both as one).
 void expect_runs(const test::TempDir& dir, const char* command, const std::string& prefix,
                  const std::vector<std::pair<std::string, std::vector<std::string>>>& runs) {
     for (const auto& [name, args] : runs) {
         std::vector<std::string> argv = {command};
         argv.insert(argv.end(), args.begin(), args.end());
-        const Ran r = run(dir, argv);
-        EXPECT_EQ("status " + std::to_string(r.status) + "\n--- out\n" + r.out + "--- err\n" + r.err,
+        const bool one_screen = name.ends_with("on one screen");
+        const Ran r = run(dir, argv, one_screen);
+        EXPECT_EQ("status " + std::to_string(r.status) + (one_screen ? "\n--- screen\n" : "\n--- out\n") + r.out +
+                      (one_screen ? "" : "--- err\n" + r.err),
                   test::block("companions.txt", prefix + ": " + name) + "\n")
             << name;
     }
@@ -72,11 +78,13 @@ TEST(Companions, TavolinCheck) {
     dir.write("good.tav", kTrueFalse + "f\r\nA cow says ____.\r\n1\r\nmoo\r\n1\r\nP");
     dir.write("broken.tav", kTrueFalse + "x\r\nQ\r\n1\r\nA\r\n1\r\nm\r\nQ\r\n2\r\na\r\nb\r\n3\r\nP");
     dir.write("warned.tav", kTrueFalse + "m\r\n");
+    dir.write("-", kTrueFalse + "P");
     std::filesystem::create_directory(dir.file("folder.tav"));
     expect_runs(dir, TAVOLIN_CHECK_BINARY, "check",
                 {{"all good", {"good.tav", "warned.tav"}},
-                 {"an error", {"good.tav", "broken.tav"}},
-                 {"unreadable files", {"missing.tav", "broken.tav", "folder.tav"}},
+                 {"errors and summaries on one screen", {"good.tav", "broken.tav", "good.tav", "warned.tav"}},
+                 {"unreadable files and errors", {"missing.tav", "folder.tav", "broken.tav"}},
+                 {"a file named -", {"-"}},
                  {"no file", {}},
                  {"an unknown option", {"--bogus", "good.tav"}}});
     for (const char* command : {TAVOLIN_CHECK_BINARY, TAVOLIN_LOG_BINARY}) {
