@@ -45,26 +45,45 @@ bool is_line_blank(char c) { return c == ' ' || c == '\t'; }
 
 bool is_control(char c) { return c != '\t' && is_control_byte(c); }
 
-// Whether the text holds a control byte (a tab is none). Eight bytes at a
-// time: a word with no byte below 0x20 and none equal to 0x7f is passed over
-// whole, the rare word with a tab or a control byte is looked at byte by
-// byte. (Every answer of a long file goes through here.)
-bool has_control_byte(std::string_view text) {
+// What a shown line holds that a message is due for: a control byte (a tab
+// is none), bytes that are not UTF-8 (but for a character cut short at the
+// end of a line that was cut: `cut`). Eight bytes at a time: a word of
+// printable ASCII is passed over whole. (Every line of a long file goes
+// through here.)
+struct TextScan {
+    bool control = false;
+    bool not_utf8 = false;
+};
+TextScan scan(std::string_view text, bool cut) {
     constexpr std::uint64_t kOnes = 0x0101010101010101;
     constexpr std::uint64_t kHighs = 0x8080808080808080;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t w = 0;
-        std::memcpy(&w, text.data() + i, 8);
-        const std::uint64_t below_blank = (w - kOnes * 0x20) & ~w & kHighs;
-        const std::uint64_t x = w ^ (kOnes * 0x7f);
-        const std::uint64_t del = (x - kOnes) & ~x & kHighs;
-        if ((below_blank | del) != 0 && std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i),
-                                                    text.begin() + static_cast<std::ptrdiff_t>(i + 8), is_control)) {
-            return true;
+    TextScan found;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (text.size() >= 8) {
+            // The last word of a line overlaps the one before it.
+            const std::size_t from = std::min(at, text.size() - 8);
+            std::uint64_t w = 0;
+            std::memcpy(&w, text.data() + from, 8);
+            const std::uint64_t below_blank = (w - kOnes * 0x20) & ~w & kHighs;
+            const std::uint64_t x = w ^ (kOnes * 0x7f);
+            const std::uint64_t del = (x - kOnes) & ~x & kHighs;
+            if ((below_blank | del | (w & kHighs)) == 0) {
+                at = from + 8;
+                continue;
+            }
+        }
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            found.control = found.control || is_control(text[at]);
+            ++at;
+        } else if (const std::size_t n = utf8::char_length(text, at); n > 0) {
+            at += n;
+        } else {
+            found.not_utf8 = found.not_utf8 || !cut || !utf8::is_cut_char(text.substr(at));
+            ++at;
         }
     }
-    return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), is_control);
+    return found;
 }
 
 std::string count_of(std::int64_t n, std::string_view one, std::string_view many) {
@@ -167,11 +186,12 @@ void Checker::shown_line(const SeenLine& line, std::string_view what) {
             "expected " + std::string(what) + " of at most " + std::to_string(line.keep) + " bytes; found " +
                 std::to_string(line.length) + " bytes: tavolin keeps only the first " + std::to_string(line.keep));
     }
-    if (has_control_byte(line.text)) {
+    const TextScan text = scan(line.text, line.length > line.text.size());
+    if (text.control) {
         say(Severity::kWarning, line.number,
             "expected " + std::string(what) + " of printable text; found control bytes, which tavolin shows as '?'");
     }
-    if (!utf8::is_text(line.text, line.length > line.text.size())) {
+    if (text.not_utf8) {
         say(Severity::kWarning, line.number,
             "expected UTF-8 text; found bytes that are not UTF-8 text: save the file as UTF-8");
     }
@@ -187,7 +207,8 @@ void Checker::fill_in_answer(const SeenLine& line) {
                 std::to_string(line.length) + " bytes: a typed answer keeps " + std::to_string(kTypedLineBytes) +
                 no_match);
     }
-    if (has_control_byte(line.text)) {
+    const TextScan text = scan(line.text, line.length > line.text.size());
+    if (text.control) {
         say(Severity::kWarning, line.number,
             "expected a fill-in answer of printable text; found a control byte, which no taker can type" + no_match);
     }
@@ -197,7 +218,7 @@ void Checker::fill_in_answer(const SeenLine& line) {
             "expected a fill-in answer with no blank or tab at either end; found " + found(line.text) +
                 ": tavolin trims the typed answer" + no_match);
     }
-    if (!utf8::is_text(line.text, line.length > line.text.size())) {
+    if (text.not_utf8) {
         say(Severity::kWarning, line.number,
             "expected UTF-8 text; found bytes that are not UTF-8 text: save the file as UTF-8");
     }

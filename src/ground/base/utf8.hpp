@@ -1,5 +1,5 @@
 // The little of UTF-8 the program needs: how long a sequence a lead byte
-// starts, whether a byte continues one, and whether bytes are UTF-8 text.
+// starts, whether a byte continues one, and whether bytes form a character.
 #pragma once
 
 #include <cstddef>
@@ -53,25 +53,12 @@ constexpr std::size_t char_length(std::string_view text, std::size_t at) {
     return n;
 }
 
-// Whether the text is UTF-8 throughout. With `cut`, the text is the kept
-// start of a longer line, and a character it ends inside (begun well, cut by
-// the keeping) still counts as text.
-constexpr bool is_text(std::string_view text, bool cut = false) {
-    for (std::size_t at = 0; at < text.size();) {
-        if (static_cast<unsigned char>(text[at]) < 0x80) {
-            ++at;
-            continue;
-        }
-        const std::size_t n = char_length(text, at);
-        if (n == 0) {
-            const std::size_t rest = text.size() - at;
-            if (!cut || sequence_length(static_cast<unsigned char>(text[at])) <= rest) return false;
-            for (std::size_t i = at + 1; i < text.size(); ++i) {
-                if (!is_continuation(static_cast<unsigned char>(text[i]))) return false;
-            }
-            return true;
-        }
-        at += n;
+// Whether the bytes are the start of a character cut short: a lead byte
+// followed by fewer continuation bytes than it calls for, and nothing else.
+constexpr bool is_cut_char(std::string_view rest) {
+    if (rest.empty() || sequence_length(static_cast<unsigned char>(rest[0])) <= rest.size()) return false;
+    for (std::size_t i = 1; i < rest.size(); ++i) {
+        if (!is_continuation(static_cast<unsigned char>(rest[i]))) return false;
     }
     return true;
 }
