@@ -54,6 +54,7 @@ TEST_F(Usability, AQuizCutOffWhileItWasMadeGivesItsCompleteQuestions) {
         {kQuestion + "P\r\nx", warning + given},      // anything else after it is one more record
         {"m\r\nQ2\r\n2\r\nA\r\n", refused},               // nothing complete
         {kQuestion + "m\r\nQ2\r\nx\r\nA\r\n", refused},  // broken, not cut
+        {kQuestion + "f\r\nQ2\r\n2\r\nA\r\nB\r\n1\r\n", refused},  // a fill-in count other than 1
         {std::string("\xFF\xFEt\0\r\0\n\0", 8),
          "This file is not properly formatted.\nThis file is saved as UTF-16; save it as UTF-8 to use it.\n"},
     };
