@@ -45,6 +45,7 @@ TEST_F(QuizCheck, NamesEachFaultWithItsLine) {
         {"faults that do not stop", tf + lines({"mx", "Q", "2", "a", "b", "1", "F", "Q", "2", "a", "b", "1", "M", "Q",
                                                 "2", "a", "b", "3"}) + "P"},
         {"a count that stops", tf + lines({"m", "Q", "", "a", "b", "1"}) + "P"},
+        {"a count larger than the answers", tf + lines({"m", "Q", "3", "a", "b", "2"}) + "P"},
         {"true/false taken as written", lines({"T", "Q", "3", "Yes", "No", "Maybe", "1"}) + "P"},
         {"shown lines", lines({"m", "A unit separator\x1f in this question.", "5", std::string(4097, 'a'),
                                std::string(4096, 'c'), "a tab\tis fine", "delete this\x7f one", "caf\xc3\xa9 au lait",
