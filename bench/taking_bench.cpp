@@ -65,7 +65,7 @@ protected:
         enter_ = !enter_;
         return enter_ ? Key::character("1") : Key::of(Key::Kind::Enter);
     }
-    void erase_back(std::size_t) override {}
+    void erase_back(std::string_view) override {}
 
 private:
     std::size_t written_ = 0;

@@ -42,6 +42,7 @@
 
 #include "invariant.hpp"
 #include "ground/base/errors.hpp"
+#include "ground/base/text_width.hpp"
 #include "ground/console/line_editor.hpp"
 #include "support/scripted_console.hpp"
 #include "ground/base/utf8.hpp"
@@ -160,7 +161,10 @@ std::vector<std::string> edit_lines(const std::vector<Burst>& bursts) {
     for (;;) {
         LineEditor editor;
         // For each byte of the line, the number of the key it came from.
+        // (0 for the bytes of a key that is not UTF-8, shown and erased as
+        // one '?' a byte).
         std::vector<std::uint32_t> owner;
+        std::string screen;  // what the echo shows of the line
         std::uint32_t key_number = 0;
         bool all_valid = true;  // every character key taken is valid UTF-8
         for (;;) {
@@ -178,9 +182,9 @@ std::vector<std::string> edit_lines(const std::vector<Burst>& bursts) {
                         check(effect.echo.empty(), "a refused character was echoed");
                     } else {
                         check(after == before + std::string(key.text()), "a character not added whole at the end");
-                        owner.insert(owner.end(), key.size, key_number);
-                        if (!valid_utf8(key.text())) all_valid = false;
-                        check(effect.echo.size() == key.size, "a character echoed at another size");
+                        const bool valid = valid_utf8(key.text());
+                        owner.insert(owner.end(), key.size, valid ? key_number : 0);
+                        if (!valid) all_valid = false;
                     }
                     break;
                 case Key::Kind::Backspace:
@@ -191,17 +195,23 @@ std::vector<std::string> edit_lines(const std::vector<Burst>& bursts) {
                     if (key.kind == Key::Kind::Escape) check(after.empty(), "Esc left text in the line");
                     // The cut falls between two keys.
                     if (!after.empty() && after.size() < before.size())
-                        check(owner[after.size() - 1] != owner[after.size()], "Backspace cut a character in two");
+                        check(owner[after.size()] == 0 || owner[after.size() - 1] != owner[after.size()],
+                              "Backspace cut a character in two");
                     owner.resize(after.size());
-                    check(effect.erase_columns <= before.size() - after.size(), "more columns erased than bytes");
-                    check((effect.erase_columns == 0) == (after.size() == before.size()),
-                          "erased columns do not match the erased text");
+                    check(effect.erase.empty() == (after.size() == before.size()),
+                          "the erased echo does not match the erased text");
                     break;
                 }
                 default:
                     check(after == before, "a key that gives no character changed the line");
                     break;
             }
+            // The echo takes back only what it showed, and then shows the
+            // line in its screen form.
+            check(screen.ends_with(effect.erase), "an erase of echo that was never shown");
+            screen.resize(screen.size() - effect.erase.size());
+            screen += effect.echo;
+            check(screen == tavolin::screen_form(after), "the echo does not show the line");
             check_line_bytes(after);
             if (effect.end_of_input) {
                 check(after.empty(), "the input ended with text in the line");
@@ -216,14 +226,8 @@ std::vector<std::string> edit_lines(const std::vector<Burst>& bursts) {
     }
 }
 
-// What the screen must show of a finished line: its text, a Tab as a blank.
-std::string echo_of(std::string_view line) {
-    std::string s(line);
-    for (char& c : s) {
-        if (c == '\t') c = ' ';
-    }
-    return s;
-}
+// What the screen must show of a finished line: its screen form.
+std::string echo_of(std::string_view line) { return tavolin::screen_form(line); }
 
 // The number Console::read_number must give for a line, worked out apart.
 std::optional<tavolin::NumberInput> number_of(std::string_view line) {

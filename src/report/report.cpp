@@ -41,33 +41,35 @@ void REPORT_INSTRUCTIONS(Console& con, std::int16_t MD_CHC) {
 
 void REPORT_TITLE_BAR(LineFile& REPORT) {
     const std::string stars(kBannerWidth, '*');
-    REPORT.write_line(stars);
-    REPORT.write_line(framed(kCredit, 40));
+    REPORT.add_line(stars);
+    REPORT.add_line(framed(kCredit, 40));
     // The block letters of the title screen, in the middle of the frame. No
     // letter reaches below its fourth row, so the bottom is plain asterisks.
     constexpr std::size_t kLeft = (kBannerWidth - 2 - kBannerRows[0].size()) / 2;
-    for (const std::string_view row : kBannerRows) REPORT.write_line(framed(row, kLeft));
-    REPORT.write_line(stars);
+    for (const std::string_view row : kBannerRows) REPORT.add_line(framed(row, kLeft));
+    REPORT.add_line(stars);
 }
 
 void REPORT_WRITE(LineFile& REPORT, std::string_view NMD_FILE, std::int16_t REPORT_LOOPY, double GRADE_AVE,
                   double V_1, std::int16_t LOOPY) {
-    REPORT.write_line(" ");
+    REPORT.add_line(" ");
     const std::int16_t MATH = whole_16(LOOPY - V_1);
     std::string line = "On Quiz " + std::to_string(REPORT_LOOPY) + " using file, '";
     line.append(NMD_FILE);
     line += "' you missed " + std::to_string(MATH);
-    REPORT.write_line(line);
-    REPORT.write_line("out of " + std::to_string(LOOPY) + ", your score was " + format_fixed2(GRADE_AVE, 4) + "%.");
+    REPORT.add_line(line);
+    REPORT.add_line("out of " + std::to_string(LOOPY) + ", your score was " + format_fixed2(GRADE_AVE, 4) + "%.");
+    REPORT.write_record();
 }
 
 void REPORT_F_WRITE(LineFile& REPORT, std::int16_t REPORT_LOOPEY, double AVE_GRADE) {
-    REPORT.write_line(" ");
+    REPORT.add_line(" ");
     if (REPORT_LOOPEY >= 2) {
-        REPORT.write_line("Your average grade on the " + std::to_string(REPORT_LOOPEY) + " quizzes was " +
-                          format_fixed2(AVE_GRADE, 2) + "%.");
+        REPORT.add_line("Your average grade on the " + std::to_string(REPORT_LOOPEY) + " quizzes was " +
+                        format_fixed2(AVE_GRADE, 2) + "%.");
     }
-    REPORT.write_line("Thank you for using Tavolin!!");
+    REPORT.add_line("Thank you for using Tavolin!!");
+    REPORT.write_record();
 }
 
 }  // namespace tavolin

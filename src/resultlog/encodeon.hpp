@@ -8,6 +8,8 @@
 //     file is not touched;
 //   - a log that can be read but not opened for adding (read-only):
 //     "The results log could not be opened for adding; this event was not logged.";
+//   - a log that another run keeps for its own event for more than a few
+//     seconds: "The results log is in use by another run; this event was not logged.";
 //   - a line that could not be written whole (a full disk, a file size limit):
 //     the file is cut back to its length before the event and
 //     "The results log could not be written; this event was not logged.";
@@ -34,6 +36,8 @@ inline constexpr std::string_view kLogNotFound = "The file, 'Encrypted_file.csf'
 inline constexpr std::string_view kLogCorrupt = "Encryption file is corrupt!";
 inline constexpr std::string_view kLogNotOpened =
     "The results log could not be opened for adding; this event was not logged.";
+inline constexpr std::string_view kLogInUse =
+    "The results log is in use by another run; this event was not logged.";
 inline constexpr std::string_view kLogNotWritten = "The results log could not be written; this event was not logged.";
 inline constexpr std::string_view kLogNotRepaired =
     "The results log could not be written or repaired; its last line may be broken.";
@@ -41,8 +45,10 @@ inline constexpr std::string_view kLogNotRepaired =
 // Adds the line of one event (ENCOD_LOOP 4, 3 or 2) for the quiz file
 // YOMENAME; OUTOF and GRD are the questions answered and the percentage of a
 // graded quiz. For any other code the log is read and opened for adding but
-// gets no line. The line goes on whole or not at all. Problems with the log are
-// told on the console; the run always goes on.
+// gets no line. The line goes on whole or not at all, made from the line that
+// is last when it goes on: other runs' events on the same log wait for this
+// one, and this one for theirs. Problems with the log are told on the
+// console; the run always goes on.
 void ENCODEON(Console& con, const Platform& platform, std::string_view YOMENAME, std::int16_t ENCOD_LOOP,
               std::int16_t OUTOF, double GRD);
 

@@ -1,7 +1,7 @@
 #include "taking/checking.hpp"
 
 #include "ground/base/blanks.hpp"
-#include "taking/screen_text.hpp"
+#include "ground/base/text_width.hpp"
 
 namespace tavolin {
 
@@ -46,7 +46,7 @@ void judge_answer(Console& con, RunState& st, QuestionKind kind) {
     con.set_colour(colour::kWhite);
     if (kind == QuestionKind::kFillIn) {
         con.write("The correct answer was ");
-        con.write(shown(st.FILLINBLANK1));
+        con.write(screen_form(st.FILLINBLANK1));
         con.write_line(".");
     } else {
         con.write("The correct answer was number ");

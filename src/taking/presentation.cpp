@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "ground/base/errors.hpp"
-#include "taking/screen_text.hpp"
+#include "ground/base/text_width.hpp"
 
 namespace tavolin {
 
@@ -44,7 +44,7 @@ void write_heading(Console& con, const RunState& st, QuestionKind kind) {
 }
 
 void QUESTION_A_READ(Console& con, std::string_view QUESTION) {
-    con.write_line(shown(QUESTION));
+    con.write_line(screen_form(QUESTION));
     con.end_line();
 }
 
@@ -57,13 +57,13 @@ void AnswerLayout::write_entry(int p, std::string_view text) {
     if (number.size() < kField) out.append(kField - number.size(), ' ');
     out += number;
     out += ") ";
-    if (text.size() < kField) out.append(kField - text.size(), ' ');
+    if (const std::size_t columns = text_columns(text); columns < kField) out.append(kField - columns, ' ');
     out += text;
     con_.write(out);
 }
 
 void AnswerLayout::entry(int p, std::string_view text) {
-    const int len = static_cast<int>(text.size());
+    const int len = static_cast<int>(text_columns(text));
     if (p == 1) {
         L1 = len;
         L2 = 0;
@@ -154,7 +154,7 @@ std::int16_t ANSWERS_READ(Console& con, Platform& platform, std::vector<std::str
             ANSWER_IN = ANSWERRAND[static_cast<std::size_t>(LOOPD - 1)];
             LOOPD += 1;
         }
-        layout.entry(BUILDER, shown(ANSWER_IN));
+        layout.entry(BUILDER, screen_form(ANSWER_IN));
     }
     return NUMZ;
 }

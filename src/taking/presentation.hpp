@@ -29,7 +29,9 @@ void QUESTION_A_READ(Console& con, std::string_view QUESTION);
 
 // Lays out answer entries one after another: the number right-aligned in 5
 // columns, ") ", the text right-aligned in 5 columns, with the screen line
-// broken by the widths of the entries of each row (threshold 61).
+// broken by the widths of the entries of each row (threshold 61). A text's
+// length is the columns it takes on the screen (a wide character two, a
+// combining mark none), not its bytes.
 class AnswerLayout {
 public:
     explicit AnswerLayout(Console& con) : con_(con) {}
@@ -41,7 +43,7 @@ private:
     void line_break() { con_.end_line(); }
 
     Console& con_;
-    int L1 = 0;  // lengths of the texts of the first, second and third column
+    int L1 = 0;  // columns of the texts of the first, second and third column
     int L2 = 0;
     int L3 = 0;
     int RETURNED = 0;

@@ -2,7 +2,9 @@
 // the menu, typeahead through a pause and the key wait's pending key, Ctrl-C
 // and Ctrl-D giving the terminal back, keys typed during the closing countdown
 // dropped, a question of no known kind, a file an ordinary user cannot read,
-// and the files that cannot be written.
+// the files that cannot be written, and a log shared with another run.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -15,7 +17,10 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "resultlog/encodeon.hpp"
+#include "resultlog/log_scheme.hpp"
 #include "support/pty_harness.hpp"
 #include "support/temp_dir.hpp"
 
@@ -114,88 +119,80 @@ TEST_F(Program, AQuestionOfNoKnownKindEndsTheRunWithStatusThree) {
 
 // As an ordinary user (root may read anything): a file that exists but
 // cannot be read is asked about before it would be emptied, cannot be taken
-// as a quiz, and is left whole.
+// as a quiz, and is left whole; a results log that can be read but not
+// written is told of and left whole.
 TEST_F(Program, AnUnreadableFileIsAskedAboutAndCannotBeTaken) {
     dir.write("secret.tav", "keep");
+    dir.write(kLogFileName, "");
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     std::filesystem::permissions(dir.file("secret.tav"), std::filesystem::perms::owner_write);
+    std::filesystem::permissions(dir.file(kLogFileName), std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
     Pty::Options options;
     options.as_nobody = true;
     start(options);
-    pty->send("1\rsecret.tav\rn\rQuit\r2\rsecret.tav\rQuit\r");
+    pty->send("1\rsecret.tav\rn\rQuit\r2\rsecret.tav\rQuit\r");  // the last Quit: an event, a quiz file opened
     expect("> secret.tav\r\nThe file name that you specified already exists.\r\n");
     expect("> secret.tav\r\nThat file does not exist!\r\n");
+    expect("> Quit\r\nThe results log could not be opened for adding; this event was not logged.\r\n");
     expect(kMenu);
     pty->send("\x04");
     EXPECT_EQ(exit_code(), 2);
     EXPECT_EQ(dir.read("secret.tav"), "keep");
+    EXPECT_EQ(dir.read(kLogFileName), "");
 }
 
 // ---- files that cannot be written ----
 
-// A quiz file that cannot take a line: a full device, and a file that meets
+// A file that cannot take a line ends the run with an input/output error,
+// told after the terminal is given back: a quiz file on a full device or at
 // the file-size limit (SIGXFSZ left at its default, which would kill the
-// program with the terminal still raw).
-TEST_F(Program, AQuizFileThatCannotTakeALineEndsTheRunWithAnInputOutputError) {
-    for (const bool device : {true, false}) {
+// program with the terminal still raw), and a report.txt that is a folder or
+// a named pipe (opening it for writing would hold the run up for good); the
+// quiz taken is left alone.
+TEST_F(Program, AFileThatCannotTakeALineEndsTheRunWithAnInputOutputError) {
+    dir.write("q.tav", kQuiz);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"1\r/dev/full\ry\rt\r", "/dev/full: No space left on device"},
+        {"1\rnew.tav\rt\r" + std::string(240, 'q') + "\r", "new.tav: File too large"},
+        {"3\rq.tav\r1\r", "report.txt: Is a directory"},
+        {"3\rq.tav\r1\r", "report.txt: Not a regular file"}};
+    for (std::size_t k = 0; k < cases.size(); ++k) {
         pty = std::make_unique<Pty>();
         Pty::Options options;
-        if (!device) options.file_size_limit = 200;  // room for valgrind's own small files
+        if (k == 1) options.file_size_limit = 200;  // room for valgrind's own small files
+        std::filesystem::remove(dir.file("report.txt"));
+        const std::string report = dir.file("report.txt");
+        ASSERT_EQ(k < 2 ? 0 : k == 2 ? ::mkdir(report.c_str(), 0755) : ::mkfifo(report.c_str(), 0644), 0);
         start(options);
-        pty->send(device ? "1\r/dev/full\r" : "1\rq.tav\r");
-        if (device) expect("Are you sure you want to overwrite? Yes or No  > ");
-        pty->send(device ? "y\rt\r" : "t\r" + std::string(240, 'q') + "\r");
+        pty->send(cases[k].first);
         EXPECT_EQ(exit_code(), 1);
         expect_given_back();
-        const std::size_t message = pty->output().find(device ? "input/output error: /dev/full: No space left on device"
-                                                               : "input/output error: q.tav: File too large");
+        const std::size_t message = pty->output().find("input/output error: " + cases[k].second);
         ASSERT_NE(message, std::string::npos) << pty->output();
         EXPECT_LT(pty->output().rfind(kReset), message) << "the message comes after the terminal is given back";
     }
-}
-
-// Anything but a plain file named report.txt: a folder, and a named pipe
-// (opening it for writing would hold the run up for good).
-class ReportTxtNotAFile : public Program, public ::testing::WithParamInterface<std::pair<bool, std::string>> {};
-
-TEST_P(ReportTxtNotAFile, EndsTheRunAndLeavesTheQuizAlone) {
-    const auto& [folder, reason] = GetParam();
-    const std::string path = dir.file("report.txt");
-    ASSERT_EQ(folder ? ::mkdir(path.c_str(), 0755) : ::mkfifo(path.c_str(), 0644), 0);
-    dir.write("q.tav", kQuiz);
-    start();
-    pty->send("3\rq.tav\r1\r");
-    EXPECT_EQ(exit_code(), 1);
-    expect_given_back();
-    EXPECT_NE(pty->output().find(std::string("input/output error: report.txt: ") + reason), std::string::npos)
-        << pty->output();
     EXPECT_EQ(dir.read("q.tav"), kQuiz);
 }
 
-INSTANTIATE_TEST_SUITE_P(Program, ReportTxtNotAFile,
-                         ::testing::Values(std::pair<bool, std::string>{true, "Is a directory"},
-                                           std::pair<bool, std::string>{false, "Not a regular file"}),
-                         [](const auto& info) { return info.param.first ? "Folder" : "NamedPipe"; });
+// Held by flock on an opening of its own, as a run holds the log for an event.
+int hold_log(const test::TempDir& dir) {
+    const int fd = ::open(dir.file(kLogFileName).c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+    return ::flock(fd, LOCK_EX) == 0 ? fd : -1;
+}
 
 TEST_F(Program, ALogThatCannotTakeALineIsLeftAsItWasAndTheRunGoesOn) {
     std::string log;
     for (int i = 0; i < 19; ++i) log += std::to_string(i * 37 - 300) + " ";
     log += "earlier.tav\r\n";
     // A new line that fails part way, one that cannot begin (the log is at
-    // the limit already), and a read-only log.
+    // the limit already), and a log that another run holds for its own event
+    // past the wait.
     for (const int room : {20, 0, -1}) {
-        const bool read_only = room < 0;
         pty = std::make_unique<Pty>();
         dir.write("Encrypted_file.csf", log);
         Pty::Options options;
-        if (read_only) {
-            std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
-            std::filesystem::permissions(dir.file("Encrypted_file.csf"), std::filesystem::perms::owner_read |
-                                                                            std::filesystem::perms::others_read);
-            options.as_nobody = true;
-        } else {
-            options.file_size_limit = static_cast<long>(log.size()) + room;
-        }
+        if (room >= 0) options.file_size_limit = static_cast<long>(log.size()) + room;
+        const int other = room < 0 ? hold_log(dir) : -1;
         start(options);
         pty->send("2\rnone\rquit\r");  // an event: a quiz file opened (the word typed)
         expect("> quit\r\n");
@@ -203,11 +200,38 @@ TEST_F(Program, ALogThatCannotTakeALineIsLeftAsItWasAndTheRunGoesOn) {
         pty->send("\x04");
         EXPECT_EQ(exit_code(), 2);
         expect_given_back();
-        EXPECT_EQ(dir.read("Encrypted_file.csf"), log) << read_only;
-        EXPECT_NE(pty->output().find(read_only ? "The results log could not be opened for adding; this event was not logged."
-                                               : "The results log could not be written; this event was not logged."),
+        EXPECT_EQ(dir.read("Encrypted_file.csf"), log) << room;
+        EXPECT_NE(pty->output().find(room < 0 ? "The results log is in use by another run; this event was not logged."
+                                              : "The results log could not be written; this event was not logged."),
                   std::string::npos);
+        if (other >= 0) ::close(other);
     }
+}
+
+// Another run's event on the log, played by this test: an event that comes
+// meanwhile waits for it and then makes its line from the line added
+// meanwhile, so that the chain holds.
+TEST_F(Program, AnEventOnTheLogWaitsForAnotherRunsEventAndFollowsItsLine) {
+    dir.write(kLogFileName, "");
+    const int other = hold_log(dir);
+    start();
+    pty->send("2\rnone\rquit\r");
+    expect("> quit\r\n");
+    EXPECT_FALSE(pty->wait_for(kMenu, 1s)) << "the event did not wait";
+    const std::string line = logscheme::format_line(
+        logscheme::next_fields(logscheme::Fields{}, {2026, 12, 8, 14, 3, 5}, kEventMade, 0, 0), "other.tav");
+    ASSERT_EQ(::write(other, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    ::close(other);
+    expect(kMenu);
+    pty->send("\x04");
+    EXPECT_EQ(exit_code(), 2);
+    pty = std::make_unique<Pty>();
+    Pty::Options listing;
+    listing.argv = {TAVOLIN_LOG_BINARY};
+    start(listing);
+    expect("Encrypted_file.csf: 2 events, 0 altered, 0 unreadable.");
+    EXPECT_EQ(exit_code(), 0);
+    EXPECT_TRUE(dir.read(kLogFileName).starts_with(line));
 }
 
 }  // namespace

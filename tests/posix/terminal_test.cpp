@@ -86,26 +86,36 @@ int unread(const Pty& pty) {
     return n;
 }
 
-// Typed characters erased after a five-column prompt on a window of 80
-// columns, or one made 40 wide after the console began: the cursor's row and
-// column, from the start of a row the line wrapped onto and back over the
-// rows above.
+// The output of a reader given the keys on a window of the given width, set
+// after the console began.
+std::string typed_at(unsigned short columns, const std::string& keys, const std::string& line) {
+    Pty pty;
+    const pid_t pid = start_reader(pty, line);
+    pty.send("");  // the console has its handlers and the terminal
+    const winsize size{24, columns, 0, 0};
+    ::ioctl(pty.slave(), TIOCSWINSZ, &size);
+    ::kill(pid, SIGWINCH);
+    pty.send(keys + "\r");
+    EXPECT_EQ(test::exit_code(pty, pid), 0) << keys.size();
+    return pty.output();
+}
+
+// Typed characters erased after the five-column prompt on a window of 80 or
+// 40 columns: the cursor's row and column, from the start of a row the line
+// wrapped onto and back over the rows above. A wide character that does not
+// fit in the last column goes to the next row, and Backspace erases it there,
+// then the character before it at the end of the row above.
 TEST(TerminalConsole, ErasingAcrossWrappedRows) {
     const std::vector<std::tuple<unsigned short, std::size_t, std::size_t, std::string, std::size_t>> cases = {
         {80, 76, 1, "", 0}, {80, 76, 2, "ready" + std::string(74, 'x'), 79}, {80, 157, 82, "", 0},
         {80, 157, 83, "ready" + std::string(74, 'x'), 79}, {80, 240, 170, "ready" + std::string(70, 'x'), 75},
         {40, 50, 16, "ready" + std::string(34, 'x'), 39}};
     for (const auto& [columns, typed, erased, row, column] : cases) {
-        Pty pty;
-        const pid_t pid = start_reader(pty, std::string(typed - erased, 'x'));
-        pty.send("");  // the console has its handlers and the terminal
-        const winsize size{24, columns, 0, 0};
-        ::ioctl(pty.slave(), TIOCSWINSZ, &size);
-        ::kill(pid, SIGWINCH);
-        pty.send(std::string(typed, 'x') + std::string(erased, '\x7f') + "\r");
-        EXPECT_EQ(test::exit_code(pty, pid), 0) << typed << " " << erased;
-        EXPECT_EQ(test::cursor_row(pty.output().substr(0, pty.output().rfind("\r\n")), columns), std::pair(row, column));
+        const std::string out = typed_at(columns, std::string(typed, 'x') + std::string(erased, '\x7f'), std::string(typed - erased, 'x'));
+        EXPECT_EQ(test::cursor_row(out.substr(0, out.rfind("\r\n")), columns), std::pair(row, column));
     }
+    const std::string out = typed_at(10, "abcd\xe6\x97\xa5\x7f\x7f", "abc");
+    EXPECT_NE(out.find("abcd\xe6\x97\xa5\x1b[1G\x1b[K\x1b[A\x1b[9G\x1b[K"), std::string::npos) << out;
 }
 
 // The row ended if the cursor stood inside it, the terminal given back, the

@@ -84,9 +84,10 @@ TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
 
 // A hang-up of the terminal, SIGHUP sent, SIGTERM sent, at the menu after a
 // quiz in report mode: the report gets its closing lines, the prompt's line
-// is ended, and the run ends by the signal.
+// is ended, and the run ends by the signal. A kill leaves the result whole.
 TEST(PtyUsability, AHangUpOrSIGTERMFinishesTheReportAndEndsByTheSignal) {
-    for (const auto& [sig, hang_up] : {std::pair{SIGHUP, true}, std::pair{SIGHUP, false}, std::pair{SIGTERM, false}}) {
+    for (const auto& [sig, hang_up] : {std::pair{SIGHUP, true}, std::pair{SIGHUP, false}, std::pair{SIGTERM, false},
+                                       std::pair{SIGKILL, false}}) {
         SCOPED_TRACE(hang_up ? "hang-up" : std::to_string(sig));
         TempDir dir;
         dir.write("q.tav", kQuiz);
@@ -102,8 +103,9 @@ TEST(PtyUsability, AHangUpOrSIGTERMFinishesTheReportAndEndsByTheSignal) {
         const auto status = tavolin::test::wait_child(p, pid);
         EXPECT_TRUE(status && ((WIFSIGNALED(*status) && WTERMSIG(*status) == sig) ||
                                (WIFEXITED(*status) && WEXITSTATUS(*status) == 128 + sig)));
-        EXPECT_TRUE(dir.read("report.txt").ends_with("100.00%.\r\n \r\nThank you for using Tavolin!!\r\n"));
-        EXPECT_TRUE(hang_up || p.output().ends_with("Numbers 1-3   > \r\n\x1b[0m\x1b[?25h")) << p.output();
+        EXPECT_TRUE(dir.read("report.txt").ends_with(sig == SIGKILL ? "'q.tav' you missed 0\r\nout of 1, your score was 100.00%.\r\n"
+                                                                    : "100.00%.\r\n \r\nThank you for using Tavolin!!\r\n"));
+        EXPECT_TRUE(hang_up || sig == SIGKILL || p.output().ends_with("Numbers 1-3   > \r\n\x1b[0m\x1b[?25h")) << p.output();
     }
 }
 

@@ -1,6 +1,7 @@
 #include "support/scripted_console.hpp"
 
-#include "ground/base/utf8.hpp"
+#include <algorithm>
+
 
 namespace tavolin {
 
@@ -25,9 +26,11 @@ void ScriptedConsole::reset_output() {
     screen_start_ = 0;
     pauses_.clear();
     clears_ = 0;
+    erasures_.clear();
 }
 
 void ScriptedConsole::put_text(std::string_view text) {
+    cursor_.track(text);
     transcript_ += text;
     text_ += text;
 }
@@ -41,6 +44,7 @@ void ScriptedConsole::put_clear() {
     transcript_ += "{clear}";
     screen_start_ = text_.size();
     ++clears_;
+    cursor_.restart();
 }
 
 void ScriptedConsole::hide_cursor() {
@@ -75,12 +79,12 @@ Key ScriptedConsole::read_key() {
     }
 }
 
-void ScriptedConsole::erase_back(std::size_t columns) {
-    // The erased columns are always the echo just written: drop whole
-    // characters from the end of both records.
-    for (std::string* s : {&transcript_, &text_}) {
-        for (std::size_t n = 0; n < columns && !s->empty(); ++n) s->erase(utf8::last_char_start(*s));
-    }
+void ScriptedConsole::erase_back(std::string_view erased) {
+    // The erased text is always the echo just written: it comes off the end
+    // of both records.
+    for (std::string* s : {&transcript_, &text_}) s->resize(s->size() - std::min(erased.size(), s->size()));
+    const std::string seq = cursor_.erase(erased);
+    if (width_) erasures_ += seq;
 }
 
 }  // namespace tavolin

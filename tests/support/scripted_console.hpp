@@ -22,6 +22,7 @@
 
 #include "ground/console/console.hpp"
 #include "ground/console/key_decoder.hpp"
+#include "ground/console/row_cursor.hpp"
 
 namespace tavolin {
 
@@ -49,7 +50,14 @@ public:
     void reset_output();
 
     // The screen width to report; none (like output to a file) unless set.
-    void set_width(std::optional<int> columns) { width_ = columns; }
+    // With a width, the cursor is followed as on a terminal of that width.
+    void set_width(std::optional<int> columns) {
+        width_ = columns;
+        cursor_.set_width(static_cast<std::size_t>(columns.value_or(80)));
+    }
+    // What a terminal of that width is sent to erase typed text (the escape
+    // sequences of RowCursor), all erasures one after another.
+    [[nodiscard]] const std::string& erasures() const { return erasures_; }
     [[nodiscard]] std::optional<int> width() const override { return width_; }
 
     void hide_cursor() override;
@@ -61,7 +69,7 @@ protected:
     void put_colour(int colour) override;
     void put_clear() override;
     Key read_key() override;
-    void erase_back(std::size_t columns) override;
+    void erase_back(std::string_view erased) override;
     void note_key_wait() override;
 
 private:
@@ -77,6 +85,8 @@ private:
     bool cursor_visible_ = true;
     int clears_ = 0;
     std::optional<int> width_;
+    RowCursor cursor_;
+    std::string erasures_;
 };
 
 }  // namespace tavolin

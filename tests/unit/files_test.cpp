@@ -103,9 +103,11 @@ TEST_F(Files, ReportToTheByte) {
     {
         LineFile report = LineFile::create_or_fail("report.txt");
         REPORT_TITLE_BAR(report);
+        EXPECT_EQ(dir.read("report.txt"), "") << "the banner goes out with the first result";
         REPORT_WRITE(report, "capitals.txt", 1, 75.0, 3.0, 4);
         REPORT_WRITE(report, "tavtest1.tav", 2, 0.0, 0.0, 3);  // a score of one digit keeps its width
         REPORT_F_WRITE(report, 2, 37.5);
+        EXPECT_EQ(report.writes(), 3) << "a record in one write, so that a kill leaves it whole or not there";
     }
     EXPECT_EQ(dir.read("report.txt"), crlf(test::block("report.txt", "two quizzes")));
 }

@@ -152,17 +152,24 @@ TEST(FillIn, TrimmingAndTheExactComparison) {
     }
 }
 
-// The rows of the answers, written as the entry numbers of each screen line.
-std::string rows(const std::vector<int>& lengths) {
+// The rows of the answers, written as the entry numbers of each screen line;
+// each text has the given columns, made of the given character (of one or
+// two columns) and an 'x' to make up an odd number.
+std::string rows(const std::vector<int>& lengths, std::string_view unit = "x", int unit_columns = 1) {
     ScriptedConsole con;
     AnswerLayout layout(con);
     for (std::size_t i = 0; i < lengths.size(); ++i) {
-        layout.entry(static_cast<int>(i + 1), std::string(static_cast<std::size_t>(lengths[i]), 'x'));
+        std::string text;
+        for (int n = 0; n < lengths[i] / unit_columns; ++n) text += unit;
+        if (lengths[i] % unit_columns != 0) text += 'x';
+        layout.entry(static_cast<int>(i + 1), text);
     }
-    const std::string schematic = std::regex_replace(con.text(), std::regex(" +([0-9]+)\\) x+"), "$1,");
+    const std::string schematic = std::regex_replace(con.text(), std::regex(" +([0-9]+)\\) [^ \n]+"), "$1,");
     return std::regex_replace(schematic, std::regex(",(\n|$)"), "$1");
 }
 
+// Lengths count columns: the same breaks with texts of wide characters and of
+// letters with combining accents as with ASCII.
 TEST(AnswerLayout, BothSidesOfEveryThreshold) {
     const std::vector<std::pair<std::vector<int>, const char*>> cases = {
         {{25, 26}, "1\n2"},                     // second entry: the row and it reach 61
@@ -178,12 +185,23 @@ TEST(AnswerLayout, BothSidesOfEveryThreshold) {
         {{5, 5, 41}, "1,2\n3"},                 // third entry: the row reaches 61
         {{5, 5, 40}, "1,2,3\n"},
     };
-    for (const auto& [lengths, expected] : cases) EXPECT_EQ(rows(lengths), expected) << lengths.size();
-    ScriptedConsole con;
-    AnswerLayout layout(con);
-    layout.entry(1, "");
-    layout.entry(2, "abc");
-    EXPECT_EQ(con.text(), "    1)          2)   abc");
+    for (const auto& [lengths, expected] : cases) {
+        EXPECT_EQ(rows(lengths), expected) << lengths.size();
+        EXPECT_EQ(rows(lengths, "\xe6\x97\xa5", 2), expected) << lengths.size();  // 日
+        EXPECT_EQ(rows(lengths, "e\xcc\x81"), expected) << lengths.size();         // e and a combining acute
+    }
+    const std::vector<std::pair<std::vector<std::string_view>, std::string_view>> entries = {
+        {{"", "abc"}, "    1)          2)   abc"},
+        {{"\xc3\xa9", "S\xc3\xad", "N\xc3\xa3o"}, "    1)     \xc3\xa9    2)    S\xc3\xad    3)   N\xc3\xa3o\n"},
+        {{"e\xcc\x81"}, "    1)     e\xcc\x81"},
+        {{"東京", "大阪市", "北海道です", "はい"}, "    1)  東京    2) 大阪市    3) 北海道です\n    4)  はい"},
+    };
+    for (const auto& [texts, shown] : entries) {
+        ScriptedConsole con;
+        AnswerLayout layout(con);
+        for (std::size_t i = 0; i < texts.size(); ++i) layout.entry(static_cast<int>(i + 1), texts[i]);
+        EXPECT_EQ(con.text(), shown);
+    }
 }
 
 }  // namespace

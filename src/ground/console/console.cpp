@@ -7,7 +7,6 @@
 #include "ground/base/format.hpp"
 #include "ground/console/line_editor.hpp"
 #include "ground/base/whole_number.hpp"
-#include "ground/base/utf8.hpp"
 
 namespace tavolin {
 
@@ -38,14 +37,13 @@ void Console::note_row(std::string_view text) {
     row_.back().text += text;
 }
 
-// Takes erased characters (always echo at the end of the row) off the row.
-void Console::erase_row(std::size_t characters) {
-    while (characters > 0 && !row_.empty()) {
+// Takes erased echo (always at the end of the row) off the row.
+void Console::erase_row(std::size_t bytes) {
+    while (bytes > 0 && !row_.empty()) {
         std::string& text = row_.back().text;
-        while (characters > 0 && !text.empty()) {
-            text.erase(utf8::last_char_start(text));
-            --characters;
-        }
+        const std::size_t here = std::min(bytes, text.size());
+        text.resize(text.size() - here);
+        bytes -= here;
         if (text.empty()) row_.pop_back();
     }
 }
@@ -71,11 +69,14 @@ std::string Console::read_line() {
     LineEditor editor;
     for (;;) {
         const LineEditor::Effect effect = editor.apply(next_key());
-        if (effect.erase_columns > 0) {
-            erase_row(effect.erase_columns);
-            erase_back(effect.erase_columns);
+        if (!effect.erase.empty()) {
+            erase_row(effect.erase.size());
+            erase_back(effect.erase);
         }
-        if (!effect.echo.empty()) write(effect.echo);
+        if (!effect.echo.empty()) {
+            note_row(effect.echo);
+            put_echo(effect.echo);
+        }
         if (effect.end_of_input) throw EndOfInput();
         if (effect.done) {
             end_line();

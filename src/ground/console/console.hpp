@@ -105,15 +105,18 @@ protected:
     // The next decoded key; blocks until one comes. At the end of the input a
     // backend returns Key::Kind::EndOfFile, then goes on doing so.
     virtual Key read_key() = 0;
-    // Erases the given number of columns before the cursor (echo of an edit).
-    virtual void erase_back(std::size_t columns) = 0;
+    // Echo of typed keys: text at the cursor, as put_text writes it.
+    virtual void put_echo(std::string_view text) { put_text(text); }
+    // Takes back the end of the echo, `erased`, the text written last: the
+    // screen no longer shows it and the cursor stands where it began.
+    virtual void erase_back(std::string_view erased) = 0;
     // Told when the key wait starts to wait (a transcript can show it).
     virtual void note_key_wait() {}
 
 private:
     Key next_key();
     void note_row(std::string_view text);
-    void erase_row(std::size_t characters);
+    void erase_row(std::size_t bytes);
 
     std::vector<RowPiece> row_;
     int colour_ = -1;

@@ -163,7 +163,7 @@ void KeyDecoder::ground(unsigned char byte) {
         push(Key::character(std::string_view(&c, 1)));
     } else if (byte >= 0x80) {
         // A byte that cannot start UTF-8 (a stray continuation, 0xc0, 0xc1,
-        // 0xf5-0xff): kept as typed, so that a Latin-1 terminal still works.
+        // 0xf5-0xff): kept in the line as typed (the echo shows it as '?').
         const char c = static_cast<char>(byte);
         push(Key::character(std::string_view(&c, 1)));
     } else {

@@ -1,14 +1,8 @@
 #include "ground/console/line_editor.hpp"
 
-#include "ground/base/utf8.hpp"
+#include "ground/base/text_width.hpp"
 
 namespace tavolin {
-
-std::size_t LineEditor::erase_last() {
-    if (text_.empty()) return 0;
-    text_.erase(utf8::last_char_start(text_));
-    return 1;  // every character is echoed one column wide
-}
 
 LineEditor::Effect LineEditor::apply(const Key& key) {
     Effect effect;
@@ -17,23 +11,20 @@ LineEditor::Effect LineEditor::apply(const Key& key) {
             const std::string_view c = key.text();
             if (c.empty() || text_.size() + c.size() > kMaxBytes) break;
             text_ += c;
-            // A tab is echoed as one blank so that every character stays one
-            // column wide and Backspace can erase it exactly.
-            effect.echo = (c == "\t") ? std::string(" ") : std::string(c);
             break;
         }
         case Key::Kind::Backspace:
-            effect.erase_columns = erase_last();
+            if (!text_.empty()) text_.erase(last_cluster_start(text_));
             break;
         case Key::Kind::Escape:
-            while (!text_.empty()) effect.erase_columns += erase_last();
+            text_.clear();
             break;
         case Key::Kind::Enter:
             effect.done = true;
-            break;
+            return effect;
         case Key::Kind::CtrlD:
             effect.end_of_input = text_.empty();
-            break;
+            return effect;
         case Key::Kind::EndOfFile:
             // A last line without its line end still counts as a line; the
             // next read then finds the end of input.
@@ -42,10 +33,21 @@ LineEditor::Effect LineEditor::apply(const Key& key) {
             } else {
                 effect.done = true;
             }
-            break;
+            return effect;
         case Key::Kind::Ignored:
-            break;
+            return effect;
     }
+    // The shown text is kept up to the first character that differs.
+    std::string shown = screen_form(text_);
+    std::size_t same = 0;
+    while (same < shown_.size() && same < shown.size()) {
+        const std::size_t size = screen_char(shown_, same).size;
+        if (shown_.compare(same, size, shown, same, size) != 0) break;
+        same += size;
+    }
+    effect.erase = shown_.substr(same);
+    effect.echo = shown.substr(same);
+    shown_ = std::move(shown);
     return effect;
 }
 

@@ -12,13 +12,18 @@ std::string error_text(int error) {
     return std::strerror(error);
 }
 
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kNone; }
+File::File(File&& other) noexcept : handle_(other.handle_), locked_(other.locked_) {
+    other.handle_ = kNone;
+    other.locked_ = false;
+}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         release();
         handle_ = other.handle_;
+        locked_ = other.locked_;
         other.handle_ = kNone;
+        other.locked_ = false;
     }
     return *this;
 }

@@ -1,8 +1,9 @@
 // Files by name, in the few ways the program uses them: a quiz file or the
 // results log read from the start, a quiz file or the report created (or
-// emptied) and written line by line, and the results log added to. Failures
-// come back as system error numbers (<cerrno>), so that a message can name
-// the reason in the system's own words (std::strerror).
+// emptied) and written line by line, and the results log read and added to
+// through one opening, held against other runs. Failures come back as system
+// error numbers (<cerrno>), so that a message can name the reason in the
+// system's own words (std::strerror).
 //
 // Every way of opening is safe on whatever stands at the name: a named pipe
 // never holds the program up, a device is never taken for a quiz or a log,
@@ -49,6 +50,13 @@ enum class AppendResult {
     LeftBroken,  // the write failed and the file could not be cut back
 };
 
+// What became of a try to hold a file against other runs.
+enum class LockResult {
+    Locked,   // held until the File is closed
+    Busy,     // another run holds it now
+    NoLocks,  // the file system grants no hold at all
+};
+
 // The standard output and standard error, written as bytes exactly as they
 // are given (no text-mode translation).
 enum class Stream : std::uint8_t { kOutput, kError };
@@ -67,8 +75,10 @@ public:
     // Creates the file, or empties it if it exists; nothing and the error
     // number on failure.
     static std::optional<File> create(const std::string& name, CreateMode mode, int& error);
-    // An existing file opened for adding at its end; never created.
-    static std::optional<File> open_for_adding(const std::string& name);
+    // An existing plain file opened for reading from its start and, where
+    // the user may, for adding at its end (`writable` says which); never
+    // created, and nothing where open_for_reading gives nothing.
+    static std::optional<File> open_for_update(const std::string& name, bool& writable);
 
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
@@ -85,6 +95,11 @@ public:
     // The text added at the end in one write; if that fails or falls short,
     // the file is cut back to the size it had before.
     AppendResult append_whole(std::string_view text);
+    // One try, without waiting, to hold the whole file against every other
+    // opening of it that asks the same, in this process or another, until
+    // this File is closed. Readers that do not ask, and adding at the end,
+    // go on meanwhile.
+    LockResult try_lock();
     // Closes the file: 0, or the error number of a failed close.
     int close();
 
@@ -95,6 +110,7 @@ private:
     // The platform's own handle of the open file; kNone when closed.
     static constexpr std::intptr_t kNone = -1;
     std::intptr_t handle_ = kNone;
+    bool locked_ = false;  // held by try_lock
 };
 
 }  // namespace tavolin

@@ -23,23 +23,34 @@ LineFile LineFile::create_or_fail(const std::string& path) {
     return LineFile(std::move(*file), path);
 }
 
+// A line and its end in one write, so a line is not left half-written by a
+// signal between the two.
 void LineFile::write_line(std::string_view text) {
-    // One write for the line and its end, so a line is not left half-written
-    // by a signal between the two.
-    std::string line;
-    line.reserve(text.size() + 2);
-    line.append(text);
-    line.append("\r\n");
-    write_text(line);
+    add_line(text);
+    write_record();
 }
 
 void LineFile::write_text(std::string_view text) {
+    collected_.append(text);
+    write_record();
+}
+
+void LineFile::add_line(std::string_view text) {
+    collected_.append(text);
+    collected_.append("\r\n");
+}
+
+void LineFile::write_record() {
     if (!file_) throw FatalIoError(path_, error_text(EBADF));
-    if (const int error = file_->write_all(text); error != 0) throw FatalIoError(path_, error_text(error));
+    const std::string record = std::move(collected_);
+    collected_.clear();
+    ++writes_;
+    if (const int error = file_->write_all(record); error != 0) throw FatalIoError(path_, error_text(error));
 }
 
 void LineFile::close() {
     if (!file_) return;
+    if (!collected_.empty()) write_record();
     const int error = file_->close();
     file_.reset();
     if (error != 0) throw FatalIoError(path_, error_text(error));

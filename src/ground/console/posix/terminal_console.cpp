@@ -17,7 +17,6 @@
 
 #include "ground/console/plain_echo.hpp"
 #include "ground/base/errors.hpp"
-#include "ground/base/utf8.hpp"
 
 namespace tavolin {
 
@@ -28,7 +27,6 @@ constexpr std::string_view kHideCursor = "\x1b[?25l";
 constexpr std::string_view kShowCursor = "\x1b[?25h";
 constexpr std::string_view kClearScreen = "\x1b[H\x1b[2J";
 constexpr std::string_view kEraseToEnd = "\x1b[K";
-constexpr std::string_view kCursorUp = "\x1b[A";
 
 // SGR foreground codes of the console colours 0 to 15.
 constexpr std::array<int, 16> kSgrOf = {30, 34, 32, 36, 31, 35, 33, 37, 90, 94, 92, 96, 91, 95, 93, 97};
@@ -328,51 +326,15 @@ void TerminalConsole::flush() {
     write_all(out_, buffer_);
     buffer_.clear();
     rubbed_out_ = 0;
-    shared.mid_row = column_ != 0 || wrapped_rows_ != 0 ? 1 : 0;
+    shared.mid_row = cursor_.mid_row() ? 1 : 0;
 }
 
-// Text at the cursor; the cursor's column is followed so that erasing typed
-// text can find its way back over a wrapped row.
+// Text at the cursor; the cursor is followed so that erasing typed text can
+// find its way back over a wrapped row.
 void TerminalConsole::put_text(std::string_view text) {
     if (shared.resized) refresh_width();
-    track(text);
+    cursor_.track(text);
     put(text);
-}
-
-// Follows the cursor over what is written: printable characters (a UTF-8
-// character counts once) move it right and wrap at the right edge; a line end
-// starts a new line; escape sequences take no room.
-void TerminalConsole::track(std::string_view text) {
-    for (const char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (escape_state_ == Escape::kAfterEsc) {
-            escape_state_ = byte == '[' ? Escape::kInCsi : Escape::kNone;
-            continue;
-        }
-        if (escape_state_ == Escape::kInCsi) {
-            if (byte >= 0x40 && byte <= 0x7e) escape_state_ = Escape::kNone;
-            continue;
-        }
-        if (byte == 0x1b) {
-            escape_state_ = Escape::kAfterEsc;
-        } else if (byte == '\n') {
-            column_ = 0;
-            wrapped_rows_ = 0;
-        } else if (byte == '\r') {
-            column_ = 0;
-        } else if (byte == '\b') {
-            if (column_ > 0) column_ = std::min(column_, width_) - 1;
-        } else if (byte == '\t') {
-            column_ = std::min((column_ / 8 + 1) * 8, width_);
-        } else if (byte < 0x20 || byte == 0x7f || utf8::is_continuation(byte)) {
-            // no room taken
-        } else if (column_ >= width_) {
-            ++wrapped_rows_;
-            column_ = 1;
-        } else {
-            ++column_;
-        }
-    }
 }
 
 void TerminalConsole::put_colour(int colour) {
@@ -383,8 +345,7 @@ void TerminalConsole::put_colour(int colour) {
 }
 
 void TerminalConsole::put_clear() {
-    column_ = 0;
-    wrapped_rows_ = 0;
+    cursor_.restart();
     if (output_tty_) put(kClearScreen);
 }
 
@@ -434,8 +395,7 @@ bool TerminalConsole::take_wake_up() {
 // prompt and the typed text in their colours, then the current colour.
 void TerminalConsole::redraw_row() {
     if (!output_tty_) return;
-    column_ = 0;
-    wrapped_rows_ = 0;
+    cursor_.restart();
     std::string seq = "\r";
     seq += kEraseToEnd;
     int shown = shared.sgr;  // as set again on continuing
@@ -443,7 +403,7 @@ void TerminalConsole::redraw_row() {
         const int code = sgr_code(piece.colour);
         if (code != shown) seq += sgr_sequence(code);
         shown = code;
-        track(piece.text);
+        cursor_.track(piece.text);
         seq += piece.text;
     }
     if (shown != shared.sgr) seq += sgr_sequence(shared.sgr);
@@ -451,7 +411,7 @@ void TerminalConsole::redraw_row() {
 }
 
 void TerminalConsole::finish_line() {
-    if (column_ != 0 || wrapped_rows_ != 0) end_line();
+    if (cursor_.mid_row()) end_line();
 }
 
 std::optional<int> TerminalConsole::width() const {
@@ -481,44 +441,23 @@ void TerminalConsole::refresh_width() {
     shared.resized = 0;
     winsize size{};
     const int fd = output_tty_ ? out_ : in_;
-    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
-        width_ = size.ws_col;
-    } else {
-        width_ = 80;
-    }
+    cursor_.set_width(::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80);
 }
 
-// Erases the last columns written (the echo of typed characters). On a
-// terminal, row by row: the cursor goes to the first erased column of the row
-// and the rest of the row is erased; when the erasing reaches the start of a
-// row that the line wrapped onto, it goes on at the end of the row above. On
-// a pipe or a file, echo still collected is simply taken back, and anything
-// already written is rubbed out with "\b \b".
-void TerminalConsole::erase_back(std::size_t columns) {
-    if (!output_tty_) {
-        for (; columns > 0; --columns) {
-            erase_plain_echo(buffer_, rubbed_out_);
-            if (column_ > 0) --column_;
-        }
-        return;
-    }
+// Takes back the echo just written. On a terminal, row by row: the cursor
+// goes to the first erased column of the row and the rest of the row is
+// erased; when the erasing reaches the start of a row that the line wrapped
+// onto, it goes on where the text ended on the row above. On a pipe or a
+// file, echo still collected is simply taken back, and anything already
+// written is rubbed out with "\b \b".
+void TerminalConsole::erase_back(std::string_view erased) {
     if (shared.resized) refresh_width();
-    if (column_ > width_) column_ = width_;
-    std::string seq;
-    while (columns > 0) {
-        if (column_ == 0) {
-            if (wrapped_rows_ == 0) break;  // nothing of the line is left above
-            --wrapped_rows_;
-            seq += kCursorUp;
-            column_ = width_;
-        }
-        const std::size_t here = std::min(columns, column_);
-        column_ -= here;
-        columns -= here;
-        seq += "\x1b[" + std::to_string(column_ + 1) + "G";
-        seq += kEraseToEnd;
+    const std::string seq = cursor_.erase(erased);
+    if (output_tty_) {
+        put(seq);
+    } else {
+        erase_plain_echo(buffer_, rubbed_out_, erased);
     }
-    put(seq);
 }
 
 // The next key. Bytes already read are decoded first; only when none is left

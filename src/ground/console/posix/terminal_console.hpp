@@ -31,6 +31,8 @@
 //   ESC [ n G      CHA: cursor to column n of its row (erasing typed text)
 //   ESC [ K        EL:  erase from the cursor to the end of the row
 //   ESC [ A        CUU: cursor up one row (erasing text that wrapped)
+// (Typed text is followed in columns, a wide character taking two and a
+// combining mark none; see RowCursor.)
 //   BS (0x08)      cursor left one column (erasing; also "\b \b" on a pipe)
 // The background colour is never set.
 //
@@ -71,6 +73,7 @@
 #include "ground/console/console.hpp"
 #include "ground/console/system_console.hpp"
 #include "ground/console/key_decoder.hpp"
+#include "ground/console/row_cursor.hpp"
 
 namespace tavolin {
 
@@ -94,10 +97,9 @@ protected:
     void put_colour(int colour) override;
     void put_clear() override;
     Key read_key() override;
-    void erase_back(std::size_t columns) override;
+    void erase_back(std::string_view erased) override;
 
 private:
-    void track(std::string_view text);
     void refresh_width();
     void put(std::string_view bytes);
     enum class Wait : std::uint8_t {
@@ -119,15 +121,8 @@ private:
     // On a pipe or a file: the collected output up to here may not be taken
     // back (it ends in a "\b \b" already).
     std::size_t rubbed_out_ = 0;
-    // Where the cursor is: the characters written on its row (0 to width_;
-    // width_ means the row is full and the next character wraps), and how
-    // many rows above it the same line has wrapped from.
-    std::size_t column_ = 0;
-    std::size_t wrapped_rows_ = 0;
-    std::size_t width_ = 80;
-    // Where the text being written stands in an escape sequence.
-    enum class Escape : std::uint8_t { kNone, kAfterEsc, kInCsi };
-    Escape escape_state_ = Escape::kNone;
+    // Where the cursor is, over the rows the current line has wrapped onto.
+    RowCursor cursor_;
 
     KeyDecoder decoder_;
     std::array<unsigned char, 256> input_{};

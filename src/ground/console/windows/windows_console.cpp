@@ -46,6 +46,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "ground/console/key_decoder.hpp"
 #include "ground/console/system_console.hpp"
@@ -189,10 +191,12 @@ protected:
     void put_colour(int colour) override;
     void put_clear() override;
     Key read_key() override;
-    void erase_back(std::size_t columns) override;
+    void put_echo(std::string_view text) override;
+    void erase_back(std::string_view erased) override;
 
 private:
     void flush();
+    std::optional<std::pair<long, long>> cursor_cell();
     void set_cursor_visible(bool visible);
     Key console_key();
     void take_event(const INPUT_RECORD& record);
@@ -208,6 +212,9 @@ private:
     std::string buffer_;            // output not yet written
     std::size_t rubbed_out_ = 0;    // redirected output: written up to here may not be taken back
     bool at_line_start_ = true;     // redirected output: the last byte was a line end
+    // On a console: each piece of echo of the line being typed, with the
+    // cells the console moved the cursor by to show it.
+    std::vector<std::pair<long, std::string>> echo_cells_;
 
     std::deque<Key> keys_;          // keys from console events, not yet read
     wchar_t high_surrogate_ = 0;    // the first half of a character outside the BMP
@@ -281,7 +288,43 @@ WindowsConsole::~WindowsConsole() {
     if (saved.end_request == 0) SetConsoleCtrlHandler(on_control, FALSE);
 }
 
-void WindowsConsole::put_text(std::string_view text) { buffer_ += text; }
+void WindowsConsole::put_text(std::string_view text) {
+    if (text.find('\n') != std::string_view::npos) echo_cells_.clear();
+    buffer_ += text;
+}
+
+// The cursor as a cell counted from the top of the screen buffer, with the
+// buffer's width.
+std::optional<std::pair<long, long>> WindowsConsole::cursor_cell() {
+    const std::lock_guard guard(saved.lock);
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(out_, &info) == 0) return std::nullopt;
+    return std::pair(static_cast<long>(info.dwCursorPosition.Y) * info.dwSize.X + info.dwCursorPosition.X,
+                     static_cast<long>(info.dwSize.X));
+}
+
+// Echo on a console notes how many cells the console took to show it (a wide
+// character two, a combining mark none, and one more for a last column left
+// empty when a wide character wrapped), so that erasing takes back exactly
+// those: the console, not a table, knows how it drew the text.
+void WindowsConsole::put_echo(std::string_view text) {
+    if (!out_console_) {
+        put_text(text);
+        return;
+    }
+    flush();
+    const auto before = cursor_cell();
+    put_text(text);
+    flush();
+    const auto after = cursor_cell();
+    if (!before || !after) {
+        echo_cells_.clear();
+        return;
+    }
+    long cells = after->first - before->first;
+    if (cells < 0) cells += after->second;  // the buffer scrolled up a row under the cursor
+    echo_cells_.emplace_back(cells, std::string(text));
+}
 
 // Writes out the collected text. On a console, "\n" goes as CR LF and the
 // text as UTF-16; a UTF-8 character cut at the end of the buffer waits for
@@ -342,6 +385,7 @@ void WindowsConsole::put_colour(int colour) {
 
 void WindowsConsole::put_clear() {
     flush();
+    echo_cells_.clear();
     if (!out_console_) return;
     const std::lock_guard guard(saved.lock);
     CONSOLE_SCREEN_BUFFER_INFO info{};
@@ -400,39 +444,50 @@ void WindowsConsole::finish_line() {
     flush();
 }
 
-// Erases the last columns written (the echo of typed characters). On a
-// console: the cursor steps back over them, across the rows the line wrapped
-// onto, and they are filled with blanks. On a pipe or a file, as on POSIX:
-// echo still collected is taken back, anything written is rubbed out with
-// "\b \b".
-void WindowsConsole::erase_back(std::size_t columns) {
+// Takes back the echo just written. On a console: the cursor steps back over
+// the cells the console took for it, across the rows the line wrapped onto,
+// and they are filled with blanks; a piece of echo only partly erased is
+// written again. On a pipe or a file, as on POSIX: echo still collected is
+// taken back, anything written is rubbed out with "\b \b".
+void WindowsConsole::erase_back(std::string_view erased) {
     if (!out_console_) {
-        for (; columns > 0; --columns) {
-            erase_plain_echo(buffer_, rubbed_out_);
-        }
+        erase_plain_echo(buffer_, rubbed_out_, erased);
         return;
     }
-    flush();
-    const std::lock_guard guard(saved.lock);
-    CONSOLE_SCREEN_BUFFER_INFO info{};
-    if (GetConsoleScreenBufferInfo(out_, &info) == 0) return;
-    COORD at = info.dwCursorPosition;
-    DWORD count = 0;
-    for (; columns > 0; --columns) {
-        if (at.X > 0) {
-            --at.X;
-        } else if (at.Y > 0) {
-            --at.Y;
-            at.X = static_cast<SHORT>(info.dwSize.X - 1);
-        } else {
-            break;
-        }
-        ++count;
+    std::size_t bytes = 0;
+    long cells = 0;
+    std::string again;
+    while (bytes < erased.size() && !echo_cells_.empty()) {
+        const auto& [n, piece] = echo_cells_.back();
+        bytes += piece.size();
+        cells += n;
+        if (bytes > erased.size()) again = piece.substr(0, bytes - erased.size());
+        echo_cells_.pop_back();
     }
-    DWORD n = 0;
-    FillConsoleOutputCharacterA(out_, ' ', count, at, &n);
-    FillConsoleOutputAttribute(out_, attributes_, count, at, &n);
-    SetConsoleCursorPosition(out_, at);
+    flush();
+    {
+        const std::lock_guard guard(saved.lock);
+        CONSOLE_SCREEN_BUFFER_INFO info{};
+        if (GetConsoleScreenBufferInfo(out_, &info) == 0) return;
+        COORD at = info.dwCursorPosition;
+        DWORD count = 0;
+        for (; cells > 0; --cells) {
+            if (at.X > 0) {
+                --at.X;
+            } else if (at.Y > 0) {
+                --at.Y;
+                at.X = static_cast<SHORT>(info.dwSize.X - 1);
+            } else {
+                break;
+            }
+            ++count;
+        }
+        DWORD n = 0;
+        FillConsoleOutputCharacterA(out_, ' ', count, at, &n);
+        FillConsoleOutputAttribute(out_, attributes_, count, at, &n);
+        SetConsoleCursorPosition(out_, at);
+    }
+    if (!again.empty()) put_echo(again);
 }
 
 Key WindowsConsole::read_key() {

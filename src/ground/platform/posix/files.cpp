@@ -5,6 +5,7 @@
 #include "ground/platform/files.hpp"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,11 +140,28 @@ std::optional<File> File::create(const std::string& name, CreateMode mode, int& 
     return file;
 }
 
-std::optional<File> File::open_for_adding(const std::string& name) {
+// Opened for reading first, so that nothing but a plain file is ever opened
+// for writing; one that the user may read but not write is still read.
+std::optional<File> File::open_for_update(const std::string& name, bool& writable) {
     int reason = 0;
-    const int fd = open_plain(name, O_WRONLY | O_APPEND, reason);
-    if (fd < 0) return std::nullopt;
-    return File(fd);
+    const int reader = open_plain(name, O_RDONLY, reason);
+    if (reader < 0) return std::nullopt;
+    File file(reader);
+    const int both = open_plain(name, O_RDWR | O_APPEND, reason);
+    writable = both >= 0;
+    if (writable) file = File(both);
+    return file;
+}
+
+// flock, not fcntl: an fcntl hold goes as soon as the process closes any
+// descriptor of the file, and the two kinds do not see each other.
+LockResult File::try_lock() {
+    if (::flock(fd_of(handle_), LOCK_EX | LOCK_NB) == 0) {
+        locked_ = true;
+        return LockResult::Locked;
+    }
+    // ENOLCK, EOPNOTSUPP, EINVAL and the like: a file system without holds.
+    return errno == EWOULDBLOCK || errno == EINTR ? LockResult::Busy : LockResult::NoLocks;
 }
 
 void File::release() noexcept {

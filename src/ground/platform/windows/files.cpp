@@ -50,6 +50,21 @@ bool is_folder(const std::string& name) {
 
 bool is_disk_file(HANDLE h) { return GetFileType(h) == FILE_TYPE_DISK; }
 
+// The byte a hold is taken on: one far past any end a file of the program
+// reaches (2 to the power 62). A hold denies its bytes to every other handle,
+// this process's own included, so holding the file's own bytes would keep
+// the added line and every reader out.
+OVERLAPPED held_byte() {
+    OVERLAPPED at{};
+    at.OffsetHigh = 0x40000000U;
+    return at;
+}
+
+void unlock(HANDLE h) {
+    OVERLAPPED at = held_byte();
+    UnlockFileEx(h, 0, 1, 0, &at);
+}
+
 // The error number of a name that stands for no file at all: one holding a
 // NUL byte (EINVAL), or a device name (`device`); 0 for any other.
 int refused_name(const std::string& name, int device) {
@@ -131,16 +146,42 @@ std::optional<File> File::create(const std::string& name, CreateMode mode, int& 
     return file;
 }
 
-std::optional<File> File::open_for_adding(const std::string& name) {
+// Opened for reading first, so that nothing but a file on disk is ever
+// opened for writing; one that the user may read but not write is still read.
+std::optional<File> File::open_for_update(const std::string& name, bool& writable) {
     int reason = 0;
-    const auto h = open_existing(name, GENERIC_WRITE, reason);
-    if (!h) return std::nullopt;
-    return File(reinterpret_cast<std::intptr_t>(*h));
+    const auto reader = open_existing(name, GENERIC_READ, reason);
+    if (!reader) return std::nullopt;
+    File file(reinterpret_cast<std::intptr_t>(*reader));
+    const auto both = open_existing(name, GENERIC_READ | GENERIC_WRITE, reason);
+    writable = both.has_value();
+    if (writable) file = File(reinterpret_cast<std::intptr_t>(*both));
+    return file;
 }
 
+LockResult File::try_lock() {
+    OVERLAPPED at = held_byte();
+    if (LockFileEx(handle_of(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0) {
+        locked_ = true;
+        return LockResult::Locked;
+    }
+    const DWORD error = GetLastError();
+    // ERROR_NOT_SUPPORTED, ERROR_INVALID_FUNCTION and the like: a file system
+    // without holds.
+    return error == ERROR_LOCK_VIOLATION || error == ERROR_SHARING_VIOLATION || error == ERROR_IO_PENDING
+               ? LockResult::Busy
+               : LockResult::NoLocks;
+}
+
+// The hold is given back before the handle is closed: Windows lets a hold go
+// with its handle only when it gets round to it.
 void File::release() noexcept {
-    if (handle_ != kNone) CloseHandle(handle_of(handle_));
+    if (handle_ != kNone) {
+        if (locked_) unlock(handle_of(handle_));
+        CloseHandle(handle_of(handle_));
+    }
     handle_ = kNone;
+    locked_ = false;
 }
 
 std::optional<std::size_t> File::read(char* data, std::size_t size) {
@@ -181,6 +222,8 @@ int File::close() {
     if (handle_ == kNone) return 0;
     const HANDLE h = handle_of(handle_);
     handle_ = kNone;
+    if (locked_) unlock(h);
+    locked_ = false;
     return CloseHandle(h) != 0 ? 0 : windows::last_errno();
 }
 
