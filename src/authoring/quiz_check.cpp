@@ -273,9 +273,14 @@ void Checker::record(const WalkedRecord& r) {
         return;
     }
     if (r.correct_wrong) {
+        // A kind line or the end marker where the correct answer stands:
+        // the answer count is larger than the answers written.
+        const bool next_record = correct_ == "P" || kind_of(lower_ascii(correct_)) != QuestionKind::kNone;
+        const std::string count_hint = !next_record ? "" : ", so the answer count on line " +
+            std::to_string(r.count_line) + " may be more than the answers written";
         say(Severity::kError, r.correct_line,
             "expected the number of the correct answer, a whole number from 1 to " + std::to_string(r.count) +
-                "; found " + found(correct_) + ": tavolin refuses the file");
+                "; found " + found(correct_) + count_hint + ": tavolin refuses the file");
     }
     switch (r.kind) {
         case QuestionKind::kTrueFalse: ++summary_.true_false; break;
