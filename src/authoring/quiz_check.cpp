@@ -9,6 +9,7 @@
 
 #include "ground/base/control_bytes.hpp"
 #include "ground/base/limits.hpp"
+#include "ground/base/text_width.hpp"
 #include "ground/base/utf8.hpp"
 
 namespace tavolin {
@@ -20,33 +21,26 @@ using Severity = Finding::Severity;
 // How much of a line a message quotes, in bytes.
 constexpr std::size_t kQuoted = 40;
 
-// A line as a message quotes it: control bytes and bytes that are not UTF-8
-// as '?', a long line cut before the character that would pass kQuoted.
+// A line as a message quotes it, in its screen form (control bytes and bytes
+// that are not UTF-8 as '?'), a long line cut before the character that
+// would pass kQuoted.
 std::string found(std::string_view line) {
     if (line.empty()) return "an empty line";
-    std::string text = "'";
-    std::size_t at = 0;
-    while (at < line.size()) {
-        const std::size_t n = std::max<std::size_t>(1, utf8::char_length(line, at));
-        if (at + n > kQuoted) break;
-        const bool shown = n > 1 || (static_cast<unsigned char>(line[at]) < 0x80 && !is_control_byte(line[at]));
-        if (shown) {
-            text.append(line, at, n);
-        } else {
-            text += kControlPlaceholder;
-        }
-        at += n;
+    std::size_t cut = 0;
+    while (cut < line.size()) {
+        const std::size_t n = screen_char(line, cut).size;
+        if (cut + n > kQuoted) break;
+        cut += n;
     }
-    if (at < line.size()) text += "...";
-    return text + "'";
+    return "'" + screen_form(line.substr(0, cut)) + (cut < line.size() ? "..." : "") + "'";
 }
 
 bool is_line_blank(char c) { return c == ' ' || c == '\t'; }
 
 bool is_control(char c) { return c != '\t' && is_control_byte(c); }
 
-// What a shown line holds that a message is due for: a control byte (a tab
-// is none), bytes that are not UTF-8 (but for a character cut short at the
+// What a shown line holds that a message is due for: a control character
+// (a tab is none), bytes that are not UTF-8 (but for a character cut short at the
 // end of a line that was cut: `cut`). Eight bytes at a time: a word of
 // printable ASCII is passed over whole. (Every line of a long file goes
 // through here.)
@@ -76,12 +70,17 @@ TextScan scan(std::string_view text, bool cut) {
         if (static_cast<unsigned char>(text[at]) < 0x80) {
             found.control = found.control || is_control(text[at]);
             ++at;
-        } else if (const std::size_t n = utf8::char_length(text, at); n > 0) {
-            at += n;
-        } else {
-            found.not_utf8 = found.not_utf8 || !cut || !utf8::is_cut_char(text.substr(at));
-            ++at;
+            continue;
         }
+        // A character beyond ASCII: a C1 control is shown as '?' as control
+        // bytes are; a byte of no well-formed character is not UTF-8.
+        const ScreenChar c = screen_char(text, at);
+        if (c.placeholder && c.size > 1) found.control = true;
+        if (c.placeholder && c.size == 1) {
+            if (cut && utf8::is_cut_char(text.substr(at))) break;  // the rest of it was not kept
+            found.not_utf8 = true;
+        }
+        at += c.size;
     }
     return found;
 }

@@ -57,8 +57,8 @@ TEST_F(QuizCheck, NamesEachFaultWithItsLine) {
         {"a blank line between two questions", tf + "\r\n" + tf + "P"},
         {"fill-in answers no typed answer matches", lines({"f", "Capital of Spain?", "1", " Madrid", "1", "f", "Q", "1",
             "Yaound\x08" "e", "1", "f", "Q", "1", "tab\t", "1", "f", "Q", "1", std::string(255, 'b'), "1"}) + "P"},
-        {"not UTF-8", lines({"m", "R\xe9ponse?", "4", "caf\xc3\xa9", "\xe9t\xe9", "\xed\xa0\x80", "\xe0\x80\xaf", "1", "f", std::string(254, 'q') +
-            "\xc3\xa9", "1", "ok", "1"}) + "R\xe9ponse"},
+        {"not UTF-8", lines({"m", "R\xe9ponse?", "4", "caf\xc3\xa9", "\xe9t\xe9", "\xed\xa0\x80", "\xe0\x80\xaf", "1", "f", std::string(253, 'q') +
+            "\xe6\x97\xa5", "1", "ok", "1"}) + "R\xe9ponse"},
         {"UTF-16", std::string("\xFF\xFEt\0\r\0\n\0", 8)},
         {"quoted excerpts", tf + lines({std::string(40, 'k'), "Q", "1", "a", "1", "m", "Q", "1", "a",
             std::string(39, '9') + "\xc3\xa9"}) + "P"},

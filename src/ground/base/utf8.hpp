@@ -1,5 +1,6 @@
 // The little of UTF-8 the program needs: how long a sequence a lead byte
-// starts, whether a byte continues one, and whether bytes form a character.
+// starts, whether a byte continues one, and whether bytes are a character
+// cut short.
 #pragma once
 
 #include <cstddef>
@@ -29,28 +30,6 @@ constexpr std::size_t last_char_start(std::string_view text) {
     }
     if (sequence_length(static_cast<unsigned char>(text[start])) != text.size() - start) start = text.size() - 1;
     return start;
-}
-
-// The length of the character that begins at `at`: 1 to 4, or 0 when the
-// bytes there are not UTF-8 (a stray continuation byte, a byte no character
-// begins with, an overlong form, a surrogate, a code point beyond U+10FFFF,
-// or a sequence the text ends inside).
-constexpr std::size_t char_length(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const std::size_t n = sequence_length(byte(at));
-    if (n == 0 || n > text.size() - at) return 0;
-    for (std::size_t i = 1; i < n; ++i) {
-        if (!is_continuation(byte(at + i))) return 0;
-    }
-    if (n > 2) {
-        const unsigned char lead = byte(at);
-        const unsigned char second = byte(at + 1);
-        if ((lead == 0xe0 && second < 0xa0) || (lead == 0xed && second > 0x9f) || (lead == 0xf0 && second < 0x90) ||
-            (lead == 0xf4 && second > 0x8f)) {
-            return 0;
-        }
-    }
-    return n;
 }
 
 // Whether the bytes are the start of a character cut short: a lead byte
