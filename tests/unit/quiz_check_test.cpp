@@ -48,7 +48,7 @@ TEST_F(QuizCheck, NamesEachFaultWithItsLine) {
         {"a count larger than the answers", tf + lines({"m", "Q", "3", "a", "b", "2"}) + "P"},
         {"true/false taken as written", lines({"T", "Q", "3", "Yes", "No", "Maybe", "1"}) + "P"},
         {"shown lines", lines({"m", "A unit separator\x1f in this question.", "5", std::string(4097, 'a'),
-                               std::string(4096, 'c'), "a tab\tis fine", "delete this\x7f one", "caf\xc3\xa9 au lait",
+                               std::string(4096, 'c'), "a tab\tis fine", "delete this\x7f one and this\xc2\x85", "caf\xc3\xa9 au lait",
                                "1", "f", std::string(255, 'Q'), "1", std::string(256, 'b'), "2"}) + "P"},
         {"after the end marker", tf + "P\r\n" + lines({"Q", "1", "a", "1"}) + "P"},
         {"a question after the end marker", tf + "P\r\n" + tf + "P"},
