@@ -32,41 +32,50 @@ std::string found(std::string_view line) {
         if (cut + n > kQuoted) break;
         cut += n;
     }
-    return "'" + screen_form(line.substr(0, cut)) + (cut < line.size() ? "..." : "") + "'";
+    std::string text = "'";
+    text += screen_form(line.substr(0, cut));
+    if (cut < line.size()) text += "...";
+    text += '\'';
+    return text;
 }
 
 bool is_line_blank(char c) { return c == ' ' || c == '\t'; }
 
 bool is_control(char c) { return c != '\t' && is_control_byte(c); }
 
+// Whether the text is printable ASCII throughout (no byte below a blank, no
+// DEL, none above 127), eight bytes at a time: nearly every line of a long
+// file is, and is passed over at the speed of a memchr.
+bool printable_ascii(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHighs = 0x8080808080808080;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, text.data() + i, 8);
+        const std::uint64_t below_blank = (w - kOnes * 0x20) & ~w & kHighs;
+        const std::uint64_t x = w ^ (kOnes * 0x7f);
+        const std::uint64_t del = (x - kOnes) & ~x & kHighs;
+        if ((below_blank | del | (w & kHighs)) != 0) return false;
+    }
+    for (; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte >= 0x7f) return false;
+    }
+    return true;
+}
+
 // What a shown line holds that a message is due for: a control character
-// (a tab is none), bytes that are not UTF-8 (but for a character cut short at the
-// end of a line that was cut: `cut`). Eight bytes at a time: a word of
-// printable ASCII is passed over whole. (Every line of a long file goes
-// through here.)
+// (a tab is none), bytes that are not UTF-8 (but for a character cut short at
+// the end of a line that was cut: `cut`).
 struct TextScan {
     bool control = false;
     bool not_utf8 = false;
 };
 TextScan scan(std::string_view text, bool cut) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    constexpr std::uint64_t kHighs = 0x8080808080808080;
     TextScan found;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        if (text.size() >= 8) {
-            // The last word of a line overlaps the one before it.
-            const std::size_t from = std::min(at, text.size() - 8);
-            std::uint64_t w = 0;
-            std::memcpy(&w, text.data() + from, 8);
-            const std::uint64_t below_blank = (w - kOnes * 0x20) & ~w & kHighs;
-            const std::uint64_t x = w ^ (kOnes * 0x7f);
-            const std::uint64_t del = (x - kOnes) & ~x & kHighs;
-            if ((below_blank | del | (w & kHighs)) == 0) {
-                at = from + 8;
-                continue;
-            }
-        }
+    if (printable_ascii(text)) return found;
+    for (std::size_t at = 0; at < text.size();) {
         if (static_cast<unsigned char>(text[at]) < 0x80) {
             found.control = found.control || is_control(text[at]);
             ++at;

@@ -53,7 +53,10 @@ struct SeenLine {
     LinePart part = LinePart::kQuestion;
     QuestionKind kind = QuestionKind::kNone;  // the kind of its record
     std::int64_t number = 0;                  // its line, from 1
-    std::string_view text;                    // the bytes kept (valid until the next line is read)
+    // The bytes kept, valid until the next line is read. (A reference to the
+    // walker's own view: copying the view the reader has just written, as one
+    // 16-byte load, stalls on every line.)
+    const std::string_view& text;
     std::size_t length = 0;                   // the bytes of the whole line, without its line end
     std::size_t keep = kLineKeep;             // how many of them the program keeps
     int answer = 0;                           // kAnswer: 1 to n
