@@ -2,11 +2,38 @@
 # (cpack): a Debian package on Linux, a zip for Windows from the cross build.
 # The version is the project's own throughout.
 
-# The manuals, with the version, made from man/*.in.
+# The manuals, made from man/*.in by cmake/manual.cmake: on Unix man pages
+# (man/PAGE), for the Windows zip plain text with CR LF under the names
+# below. The text manuals are made by a tested Unix build too, so that the
+# test of what Windows users read runs there as well.
 set(TAVOLIN_MAN_PAGES tavolin.1 tavolin-check.1 tavolin-log.1 tavolin.5)
-foreach(page IN LISTS TAVOLIN_MAN_PAGES)
-  configure_file(${PROJECT_SOURCE_DIR}/man/${page}.in ${PROJECT_BINARY_DIR}/man/${page} @ONLY)
-endforeach()
+set(TAVOLIN_TEXT_MANUALS manual-tavolin.txt manual-tavolin-check.txt manual-tavolin-log.txt
+    manual-quiz-files.txt)
+function(tavolin_manual page platform format output)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/man/${page}.in -DVERSION=${PROJECT_VERSION}
+            -DPLATFORM=${platform} -DFORMAT=${format} -DOUTPUT=${output} -P ${PROJECT_SOURCE_DIR}/cmake/manual.cmake
+    DEPENDS ${PROJECT_SOURCE_DIR}/man/${page}.in ${PROJECT_SOURCE_DIR}/cmake/manual.cmake
+    COMMENT "Making ${output}" VERBATIM)
+endfunction()
+if(NOT WIN32)
+  # Built as the compressed pages' sources, below.
+  foreach(page IN LISTS TAVOLIN_MAN_PAGES)
+    tavolin_manual(${page} unix man ${PROJECT_BINARY_DIR}/man/${page})
+  endforeach()
+endif()
+if(WIN32 OR TAVOLIN_TESTS)
+  set(manuals)
+  foreach(page manual IN ZIP_LISTS TAVOLIN_MAN_PAGES TAVOLIN_TEXT_MANUALS)
+    tavolin_manual(${page} windows text ${PROJECT_BINARY_DIR}/${manual})
+    list(APPEND manuals ${PROJECT_BINARY_DIR}/${manual})
+  endforeach()
+  add_custom_target(text_manuals ALL DEPENDS ${manuals})
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/README-windows.txt ${PROJECT_BINARY_DIR}/README.txt @ONLY
+                 NEWLINE_STYLE CRLF)
+endif()
+# --help names the manuals as this build installs them.
+target_compile_definitions(tavolin_cli PRIVATE TAVOLIN_TEXT_MANUALS=$<BOOL:${WIN32}>)
 
 set(CPACK_PACKAGE_NAME tavolin)
 set(CPACK_PACKAGE_VENDOR "The Tavolin developers")
@@ -19,26 +46,7 @@ if(WIN32)
   # Everything in the zip's one folder: the programs, README.txt, LICENSE.txt,
   # the sample quiz and the manuals as plain text, all text with CR LF.
   install(TARGETS tavolin ${TAVOLIN_COMPANIONS} RUNTIME DESTINATION .)
-  configure_file(${PROJECT_SOURCE_DIR}/packaging/README-windows.txt ${PROJECT_BINARY_DIR}/README.txt @ONLY
-                 NEWLINE_STYLE CRLF)
   configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
-  find_program(TAVOLIN_GROFF groff REQUIRED)
-  set(manuals)
-  foreach(page IN LISTS TAVOLIN_MAN_PAGES)
-    string(REGEX REPLACE "^(.*)\\.([15])$" "\\1" name ${page})
-    set(manual ${PROJECT_BINARY_DIR}/manual-${name}.txt)
-    if(page STREQUAL "tavolin.5")
-      set(manual ${PROJECT_BINARY_DIR}/manual-quiz-files.txt)
-    endif()
-    # groff's plain text (no overstriking, no hyphens, ragged right), then CR LF.
-    add_custom_command(OUTPUT ${manual}
-      COMMAND ${TAVOLIN_GROFF} -man -Tascii -P-cbou -rHY=0 -dAD=l ${PROJECT_BINARY_DIR}/man/${page} > ${manual}.lf
-      COMMAND ${CMAKE_COMMAND} -DIN=${manual}.lf -DOUT=${manual} -P ${PROJECT_SOURCE_DIR}/cmake/crlf.cmake
-      DEPENDS ${PROJECT_BINARY_DIR}/man/${page} ${PROJECT_SOURCE_DIR}/cmake/crlf.cmake
-      COMMENT "Making ${manual}")
-    list(APPEND manuals ${manual})
-  endforeach()
-  add_custom_target(manuals ALL DEPENDS ${manuals})
   install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt ${manuals}
                 ${PROJECT_SOURCE_DIR}/sample/cows.tav DESTINATION .)
 
@@ -75,8 +83,10 @@ else()
     string(REGEX REPLACE "^.*\\.([15])$" "\\1" section ${page})
     install(FILES ${PROJECT_BINARY_DIR}/man/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
   endforeach()
+  # The README for users (the checkout's README.md is the developers').
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/README-unix.md ${PROJECT_BINARY_DIR}/README.md @ONLY)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/changelog.gz
-                ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+                ${PROJECT_BINARY_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/sample/cows.tav DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
   set(CPACK_GENERATOR DEB)

@@ -16,3 +16,10 @@ page() { MANWIDTH=200 man -M "$p/share/man" "$@"; }
 page tavolin | grep -q "Tavolin $version" || { echo "tavolin(1) lacks its version" >&2; exit 1; }
 page 5 tavolin | grep -q 'quiz files and the report file of tavolin' || { echo "tavolin(5) is not its page" >&2; exit 1; }
 page tavolin-log | grep -q 'list and check the results log of tavolin' || { echo "tavolin-log(1) is not its page" >&2; exit 1; }
+# The README beside the sample is the users': how to start, the companions,
+# the manuals; nothing of building or testing the program.
+readme=$p/share/doc/tavolin/README.md
+for told in 'tavolin-check cows.tav' 'tavolin-log' 'man 5 tavolin' 'touch Encrypted_file.csf'; do
+  grep -qF "$told" "$readme" || { echo "the installed README does not tell '$told'" >&2; exit 1; }
+done
+! grep -qE 'scripts/|ctest|cmake' "$readme" || { echo "the installed README is the developers'" >&2; exit 1; }

@@ -20,19 +20,29 @@ constexpr std::string_view kHelp[] = {
     "  --version   show the version and exit",
     "",
     "Exit status: 0 when no file has an error, 1 when a file has an error, 2 for",
-    "a usage fault or a file that cannot be read.",
-    "The manual: man tavolin-check. The quiz file format: man 5 tavolin.",
+    "a usage fault, a file that cannot be read or output not written.",
 };
+
+constexpr tavolin::command::Manual kManuals[] = {
+    {"The manual", "tavolin-check", "manual-tavolin-check.txt"},
+    {"The quiz file format", "5 tavolin", "manual-quiz-files.txt"},
+};
+
+namespace command = tavolin::command;
+
+int check(int argc, char** argv, command::Output& out, command::Output& err) {
+    const command::Arguments args = command::parse_arguments(argc, argv, {"--help", "--version"});
+    const command::CommandInfo info{"tavolin-check", kHelp, kManuals};
+    if (const auto status = command::answer_standard_options(args, info, out, err)) return *status;
+    if (args.operands.empty()) return command::refuse_usage(info, err, "no quiz file named");
+    return tavolin::check_files(args.operands, out, err);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    namespace command = tavolin::command;
     command::Output out(tavolin::Stream::kOutput);
     command::Output err(tavolin::Stream::kError);
-    const command::Arguments args = command::parse_arguments(argc, argv, {"--help", "--version"});
-    const command::CommandInfo info{"tavolin-check", kHelp};
-    if (const auto status = command::answer_standard_options(args, info, out, err)) return *status;
-    if (args.operands.empty()) return command::refuse_usage(info, err, "no quiz file named");
-    return tavolin::check_files(args.operands, out, err);
+    const int status = check(argc, argv, out, err);
+    return command::finish("tavolin-check", out, err, status);
 }

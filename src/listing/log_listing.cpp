@@ -1,6 +1,6 @@
 #include "listing/log_listing.hpp"
 
-#include "ground/base/control_bytes.hpp"
+#include "ground/base/text_width.hpp"
 
 #include <algorithm>
 #include <array>
@@ -13,13 +13,16 @@ namespace tavolin::logscheme {
 
 namespace {
 
-constexpr std::size_t kLineWidth = 7;
-constexpr std::size_t kTimeWidth = 19;  // 2026-12-08T14:03:05
+// The columns before the quiz file take 59 of the 80 a terminal is asked
+// to have, so that names of 20 characters fit; longer ones run on.
+constexpr std::size_t kLineWidth = 5;
+constexpr std::size_t kTimeWidth = 16;  // 2026-12-08 14:03
 constexpr std::size_t kEventWidth = 6;
-constexpr std::size_t kAnsweredWidth = 8;
-constexpr std::size_t kPercentWidth = 7;
-constexpr std::size_t kCheckWidth = 16;
+constexpr std::size_t kResultWidth = 12;  // 100% of 3000
+constexpr std::size_t kCheckWidth = 10;
 constexpr std::string_view kGap = "  ";
+// A value the check cannot vouch for.
+constexpr std::string_view kUntrusted = "?";
 
 std::string_view event_word(std::int16_t event) {
     switch (event) {
@@ -33,9 +36,8 @@ std::string_view event_word(std::int16_t event) {
 std::string_view verdict_word(Verdict verdict) {
     switch (verdict) {
         case Verdict::kOk: return "ok";
-        case Verdict::kAltered: return "altered";
-        case Verdict::kFollowsAltered: return "follows altered";
-        case Verdict::kAfterUnreadable: return "after unreadable";
+        case Verdict::kBroken: return "broken";
+        case Verdict::kSeeAbove: return "see above";
         case Verdict::kUnreadable: return "unreadable";
     }
     return "";
@@ -54,23 +56,21 @@ void append_digits(std::string& out, std::int64_t value, int digits) {
     out.append(text, static_cast<std::size_t>(digits));
 }
 
-// The local date and time in ISO 8601, without an offset; empty when the line
-// gives no date that exists.
-std::string_view time_text(const Decoded& d, std::string& out) {
-    out.clear();
-    if (!d.time_exists) return out;
+// The local date and time in ISO 8601, without an offset; in the table
+// without the seconds and with a blank for the T.
+void time_text(const Decoded& d, bool table, std::string& out) {
     append_digits(out, d.year, 4);
     out += '-';
     append_digits(out, d.month, 2);
     out += '-';
     append_digits(out, d.day, 2);
-    out += 'T';
+    out += table ? ' ' : 'T';
     append_digits(out, d.hour, 2);
     out += ':';
     append_digits(out, d.minute, 2);
+    if (table) return;
     out += ':';
     append_digits(out, d.second, 2);
-    return out;
 }
 
 void pad_left(std::string& out, std::string_view text, std::size_t width) {
@@ -98,41 +98,29 @@ void csv_field(std::string& out, std::string_view text) {
     out += '"';
 }
 
-// A name as the table shows it: control bytes as '?'.
-void append_shown(std::string& out, std::string_view name) {
-    const std::size_t from = out.size();
-    out += name;
-    for (std::size_t i = from; i < out.size(); ++i) {
-        if (is_control_byte(out[i])) out[i] = kControlPlaceholder;
-    }
-}
+// A name as the table shows it: in the screen's own form, as tavolin shows
+// the text of a quiz.
+void append_shown(std::string& out, std::string_view name) { out += screen_form(name); }
 
 }  // namespace
 
-Listing::Listing(command::Output& out, command::Output& err, bool csv, std::size_t log_width)
-    : out_(out), err_(err), csv_(csv), log_width_(log_width) {}
+Listing::Listing(command::Output& out, command::Output& err, bool csv, bool several)
+    : out_(out), err_(err), csv_(csv), several_(several) {}
 
-// The cells of a row of the table, in their columns: the log (when there is
-// its column), the numbers on the right, the name last.
+// The cells of a row of the table, in their columns, the name last.
 struct Listing::Cells {
-    std::string_view log, line, time, event, answered, percent, check, name;
+    std::string_view line, time, event, result, check, name;
 };
 
 void Listing::table_row(const Cells& c) {
     std::string& r = row_;
     r.clear();
-    if (log_width_ > 0) {
-        append_shown(r, c.log);
-        r.append(log_width_ - std::min(log_width_, c.log.size()), ' ');
-        r += kGap;
-    }
     // Each column's width, and whether its cells stand on the right.
-    const std::array<std::tuple<std::string_view, std::size_t, bool>, 6> columns = {{
+    const std::array<std::tuple<std::string_view, std::size_t, bool>, 5> columns = {{
         {c.line, kLineWidth, true},
         {c.time, kTimeWidth, false},
         {c.event, kEventWidth, false},
-        {c.answered, kAnsweredWidth, true},
-        {c.percent, kPercentWidth, true},
+        {c.result, kResultWidth, false},
         {c.check, kCheckWidth, false},
     }};
     for (const auto& [text, width, right] : columns) {
@@ -146,38 +134,58 @@ void Listing::table_row(const Cells& c) {
 
 void Listing::header() {
     if (csv_) {
-        out_.text(log_width_ > 0 ? "log," : "");
+        // A UTF-8 byte-order mark first, on every platform, so that a CSV
+        // opens the same wherever it is moved: Excel reads a CSV without one
+        // in the ANSI code page, which garbles accented names.
+        out_.text("\xEF\xBB\xBF");
+        out_.text(several_ ? "log," : "");
         out_.text("line,time,event,answered,percent,check,quiz file\r\n");
         return;
     }
-    table_row({"LOG", "LINE", "TIME", "EVENT", "ANSWERED", "PERCENT", "CHECK", "QUIZ FILE"});
+    table_row({"LINE", "TIME", "EVENT", "RESULT", "CHECK", "QUIZ FILE"});
 }
 
 void Listing::row(std::string_view log, const CheckedLine& line) {
-    const bool graded = line.verdict != Verdict::kUnreadable && line.value.event == 2;
-    std::string answered;
-    std::string percent;
-    if (graded && line.value.answered >= 1 && line.value.answered <= 3000) append_number(answered, line.value.answered);
-    if (graded && line.value.percent >= 0 && line.value.percent <= 100) append_number(percent, line.value.percent);
-    std::string number;
-    append_number(number, line.line);
-    const std::string_view time = time_text(line.value, time_);
-    const std::string_view event = line.verdict == Verdict::kUnreadable ? "" : event_word(line.value.event);
-    if (!csv_) {
-        table_row({log, number, time, event, answered, percent, verdict_word(line.verdict), line.name});
-        return;
-    }
+    const bool readable = line.verdict != Verdict::kUnreadable;
+    const bool graded = readable && line.value.event == 2;
     std::string& r = row_;
     r.clear();
-    if (log_width_ > 0) {
+    std::string number;
+    append_number(number, line.line);
+    std::string& time = time_;
+    time.clear();
+    if (line.trusted) time_text(line.value, !csv_, time);
+    const std::string_view event = readable ? event_word(line.value.event) : "";
+    if (!csv_) {
+        std::string result;
+        if (graded && line.trusted) {
+            append_number(result, line.value.percent);
+            result += "% of ";
+            append_number(result, line.value.answered);
+        }
+        const bool untrusted = readable && !line.trusted;
+        table_row({number, untrusted ? kUntrusted : time, readable && event.empty() ? kUntrusted : event,
+                   graded && untrusted ? kUntrusted : result, verdict_word(line.verdict), line.name});
+        return;
+    }
+    if (several_) {
         csv_field(r, log);
         r += ',';
     }
-    for (const std::string_view field : {std::string_view(number), time, event, std::string_view(answered),
-                                         std::string_view(percent)}) {
-        r += field;
+    r += number;
+    r += ',';
+    r += time;
+    r += ',';
+    r += event;
+    r += ',';
+    if (graded && line.trusted) {
+        append_number(r, line.value.answered);
+        r += ',';
+        append_number(r, line.value.percent);
+    } else {
         r += ',';
     }
+    r += ',';
     std::string check(verdict_word(line.verdict));
     if (!line.detail.empty()) check += ": " + line.detail;
     csv_field(r, check);
@@ -194,38 +202,38 @@ void Listing::closing(std::string_view log, const LogCounts& counts) {
     c += ": ";
     append_number(c, counts.events);
     c += counts.events == 1 ? " event, " : " events, ";
-    append_number(c, counts.altered);
-    c += " altered, ";
+    append_number(c, counts.broken);
+    c += " broken, ";
     append_number(c, counts.unreadable);
-    c += " unreadable";
+    c += " unreadable.";
+    out_.line(c);
     if (counts.corrupt_at != 0) {
-        c += "; tavolin stops reading it at line ";
+        c = "tavolin stops reading it at line ";
         append_number(c, counts.corrupt_at);
-        c += " and will add no line to it";
+        out_.line(c + " and will add no line to it.");
     }
-    out_.line(c + ".");
 }
 
 std::optional<LogCounts> Listing::list(File& file, std::string_view log) {
-    LineSplitter splitter;
+    std::vector<LogLine> lines;
+    LogReader reader(&lines);
     LogDecoder decoder;
     LogCounts counts;
-    std::vector<LogLine> lines;
+    if (several_ && !csv_) {
+        std::string heading;
+        append_shown(heading, log);
+        out_.line(heading);
+    }
     const auto take = [&] {
         for (LogLine& l : lines) {
             const CheckedLine checked = decoder.next(std::move(l));
             row(log, checked);
-            switch (checked.verdict) {
-                case Verdict::kOk: break;
-                case Verdict::kUnreadable:
-                case Verdict::kAltered:
-                    command::tell_fault(out_, err_, log, checked.line, true,
-                                        std::string(verdict_word(checked.verdict)) + ": " + checked.detail);
-                    break;
-                default: command::tell_fault(out_, err_, log, checked.line, false, checked.detail); break;
+            if (checked.verdict != Verdict::kOk) {
+                command::tell_fault(out_, err_, log, checked.line, checked.verdict != Verdict::kSeeAbove,
+                                    std::string(verdict_word(checked.verdict)) + ": " + checked.detail);
             }
             ++(checked.verdict == Verdict::kUnreadable ? counts.unreadable : counts.events);
-            if (checked.verdict == Verdict::kAltered) ++counts.altered;
+            if (checked.verdict == Verdict::kBroken) ++counts.broken;
         }
         lines.clear();
     };
@@ -235,15 +243,15 @@ std::optional<LogCounts> Listing::list(File& file, std::string_view log) {
         const std::optional<std::size_t> n = file.read(buffer.data(), buffer.size());
         if (!n) return std::nullopt;
         if (*n == 0) break;
-        splitter.feed(buffer.data(), *n, lines);
+        reader.feed(buffer.data(), *n);
         take();
     }
-    splitter.finish(lines);
+    reader.finish();
     take();
-    counts.corrupt_at = splitter.corrupt_at();
+    counts.corrupt_at = reader.corrupt_at();
     if (counts.corrupt_at != 0) {
         command::tell_fault(out_, err_, log, counts.corrupt_at, true,
-              "tavolin stops reading the log here and calls it corrupt: it will add no line to it");
+                            "tavolin stops reading the log here and calls it corrupt: it will add no line to it");
     }
     closing(log, counts);
     return counts;
@@ -251,11 +259,7 @@ std::optional<LogCounts> Listing::list(File& file, std::string_view log) {
 
 int list_logs(std::vector<std::string> names, bool csv, command::Output& out, command::Output& err) {
     if (names.empty()) names.emplace_back(kLogFileName);
-    std::size_t width = 0;
-    if (names.size() > 1) {
-        for (const std::string& name : names) width = std::max(width, name.size());
-    }
-    Listing listing(out, err, csv, width);
+    Listing listing(out, err, csv, names.size() > 1);
     listing.header();
     int status = command::kExitClean;
     for (const std::string& name : names) {
@@ -269,7 +273,7 @@ int list_logs(std::vector<std::string> names, bool csv, command::Output& out, co
         if (!counts) {
             command::tell_unreadable(out, err, "tavolin-log", name, error);
             status = command::kExitTrouble;
-        } else if ((counts->altered > 0 || counts->unreadable > 0) && status == command::kExitClean) {
+        } else if ((counts->broken > 0 || counts->unreadable > 0) && status == command::kExitClean) {
             status = command::kExitFaults;
         }
     }

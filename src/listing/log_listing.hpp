@@ -3,14 +3,19 @@
 // as CSV for a spreadsheet (RFC 4180: a header row, CR LF row ends, fields
 // quoted where they need it).
 //
-// Table:  [LOG]  LINE  TIME  EVENT  ANSWERED  PERCENT  CHECK  QUIZ FILE
+// Table:  LINE  TIME  EVENT  RESULT  CHECK  QUIZ FILE
 //         one row a line of the log, then a closing line a log with its
-//         counts; control bytes in names shown as '?'.
-// CSV:    [log,]line,time,event,answered,percent,check,quiz file
-//         the check with what failed; names byte for byte.
+//         counts; with several logs a heading naming each; names as the
+//         screen shows text (a tab as a blank, control bytes and bytes that
+//         are not UTF-8 as '?'); a value the check cannot vouch for as '?'.
+// CSV:    a UTF-8 byte-order mark, then
+//         [log,]line,time,event,answered,percent,check,quiz file
+//         the check with what is wrong; such values left empty; names byte
+//         for byte.
 // What is wrong with a line is also told on standard error, as
-// "LOG:LINE: error: ..." (altered, unreadable, and where the program stops
-// reading) or "LOG:LINE: warning: ..." (lines that follow them).
+// "LOG:LINE: error: ..." (broken, unreadable, and where the program stops
+// reading) or "LOG:LINE: warning: ..." (a line checked against a broken or
+// unreadable one).
 #pragma once
 
 #include <cstddef>
@@ -27,16 +32,15 @@ namespace tavolin::logscheme {
 
 struct LogCounts {
     std::int64_t events = 0;  // readable lines
-    std::int64_t altered = 0;
+    std::int64_t broken = 0;
     std::int64_t unreadable = 0;
     std::int64_t corrupt_at = 0;  // where the program stops reading (0: it does not)
 };
 
 class Listing {
 public:
-    // `log_width` is the width of the column naming each row's log; 0 leaves
-    // the column out (one log).
-    Listing(command::Output& out, command::Output& err, bool csv, std::size_t log_width);
+    // `several`: more than one log, each named.
+    Listing(command::Output& out, command::Output& err, bool csv, bool several);
 
     void header();
     // Lists one log read from its start; what is wrong goes to `err` under
@@ -52,14 +56,14 @@ private:
     command::Output& out_;
     command::Output& err_;
     bool csv_;
-    std::size_t log_width_;
+    bool several_;
     std::string row_;   // the row being made, kept to spare an allocation a row
     std::string time_;  // its time, likewise
 };
 
 // tavolin-log on the given logs (the one in the current folder when there is
 // none). Returns the exit status: 0 when every line checks out, 1 when a line
-// is altered or unreadable, 2 when a log cannot be read.
+// is broken or unreadable, 2 when a log cannot be read.
 int list_logs(std::vector<std::string> names, bool csv, command::Output& out, command::Output& err);
 
 }  // namespace tavolin::logscheme

@@ -12,7 +12,7 @@ namespace tavolin {
 
 namespace {
 
-using logscheme::LastLineReader;
+using logscheme::LogReader;
 
 // How long an event waits for another run's event on the log to end: a few
 // seconds in short pauses of the console, so that a request to end the run
@@ -23,7 +23,7 @@ constexpr int kHoldPauseMs = 50;
 enum class ReadResult { Missing, Corrupt, Sound };
 
 // The whole log in one pass through a fixed buffer.
-ReadResult read_log(File& file, LastLineReader& reader) {
+ReadResult read_log(File& file, LogReader& reader) {
     static constexpr std::size_t kChunk = 64 * 1024;
     std::array<char, kChunk> buffer;  // NOLINT: filled by read before use
     for (;;) {
@@ -64,7 +64,7 @@ void ENCODEON(Console& con, const Platform& platform, std::string_view YOMENAME,
     bool writable = false;
     std::optional<File> file = File::open_for_update(kLogFileName, writable);
     if (file && writable && !hold(con, *file)) return;
-    LastLineReader reader;
+    LogReader reader;
     switch (file ? read_log(*file, reader) : ReadResult::Missing) {
         case ReadResult::Missing:
             con.end_line();

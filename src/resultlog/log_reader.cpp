@@ -3,8 +3,9 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <limits>
 
-#include "resultlog/log_bytes.hpp"
+#include "ground/base/control_bytes.hpp"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -15,17 +16,27 @@ namespace tavolin::logscheme {
 
 namespace {
 
+constexpr bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// A magnitude above this cannot take another digit and stay within 64 bits,
+// let alone within the signed range; a number beyond the signed range is no
+// number.
+constexpr std::uint64_t kLastSafe = (std::numeric_limits<std::uint64_t>::max() - 9) / 10;
+constexpr std::uint64_t kMaxPositive = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+
+std::string number_place(std::size_t field) { return "number " + std::to_string(field + 1) + " of 19"; }
+
 // The nineteen numbers of bytes the quick way has checked: each an optional
-// sign and digits, at most 18 characters, with blanks, tabs or carriage returns between.
-void numbers_of(const char* p, std::size_t size, Fields& out) {
-    const char* const end = p + size;
+// sign and at most 18 digits, blanks, tabs or carriage returns between them,
+// and a separator after the last.
+void numbers_of(const char* p, Fields& out) {
     for (std::int64_t& value : out) {
-        while (is_space(*p)) ++p;
+        while (static_cast<unsigned char>(*p) <= ' ') ++p;
         const bool negative = *p == '-';
-        if (*p == '-' || *p == '+') ++p;
-        std::int64_t m = 0;
-        for (; p < end && is_digit(*p); ++p) m = m * 10 + (*p - '0');
-        value = negative ? -m : m;
+        p += *p == '-' || *p == '+' ? 1 : 0;
+        std::uint64_t m = 0;
+        for (unsigned d; (d = static_cast<unsigned char>(*p - '0')) <= 9; ++p) m = m * 10 + d;
+        value = static_cast<std::int64_t>(negative ? 0 - m : m);
     }
 }
 
@@ -53,6 +64,10 @@ constexpr auto kSelectInByte = [] {
     }
     return table;
 }();
+
+// The number of set bits of x.
+constexpr int count_bits(std::uint64_t x) { return static_cast<int>((byte_counts(x) * kOnes) >> 56); }
+static_assert(count_bits(0) == 0 && count_bits(~std::uint64_t{0}) == 64 && count_bits(0x8000000000000101) == 3);
 
 // The position of the set bit of x that has k set bits below it; x has more
 // than k set bits.
@@ -83,7 +98,7 @@ struct Classes {
 };
 
 Classes classify(const char* p) {
-    static_assert(LastLineReader::kQuickSpan == 128);
+    static_assert(LogReader::kQuickSpan == 128);
     Classes c;
     const __m128i blank = _mm_set1_epi8(' ');
     const __m128i tab = _mm_set1_epi8('\t');
@@ -112,8 +127,40 @@ Classes classify(const char* p) {
 
 }  // namespace
 
+[[gnu::always_inline]] inline void LogReader::add_name(const char* from, const char* to) {
+    if (out_ == nullptr || from == to) return;
+    const auto size = static_cast<std::size_t>(to - from);
+    if (name_.size() <= kNameKeep) name_.append(from, std::min(size, kNameKeep + 1 - name_.size()));
+    name_size_ += size;
+    name_cr_ = to[-1] == '\r';
+}
+
+[[gnu::always_inline]] inline void LogReader::end_line() {
+    if (out_ != nullptr) {
+        name_.resize(std::min({name_.size(), kNameKeep, name_size_ - (name_cr_ ? 1 : 0)}));
+        LogLine& line = out_->emplace_back();
+        line.line = first_line_;
+        line.readable = numbers_end_ == first_line_;
+        line.fields = lines_[1 - last_];
+        line.name = name_;
+        if (!line.readable) {
+            line.fault = "expected nineteen numbers and a name on one line; found them over lines " +
+                         std::to_string(first_line_) + " to " + std::to_string(numbers_end_);
+        }
+    }
+    ++line_;
+    if (corrupt_at_ == 0) {
+        last_ = 1 - last_;
+        has_line_ = true;
+        quick_[1 - last_] = false;  // the slot of the next line
+    }
+    field_ = 0;
+    started_ = false;
+    phase_ = Phase::kSkip;
+}
+
 #if TAVOLIN_QUICK_LOG_LINES
-const char* LastLineReader::quick_line(const char* p, const char* end) {
+const char* LogReader::quick_line(const char* p, const char* end) {
     const Classes c = classify(p);
     constexpr Bits kAll = ~Bits{0};
     const int line_end = c.line_end == 0 ? 128 : lowest_bit(c.line_end);
@@ -126,12 +173,12 @@ const char* LastLineReader::quick_line(const char* p, const char* end) {
     // the span, each at most 18 characters (so within the 64-bit range).
     const auto starts_low = static_cast<std::uint64_t>(number_starts);
     const auto starts_high = static_cast<std::uint64_t>(number_starts >> 64);
-    const int low_count = std::popcount(starts_low);
+    const int low_count = count_bits(starts_low);
     int last_start = 0;
     if (low_count >= static_cast<int>(kFieldCount)) {
         last_start = select_bit(starts_low, kFieldCount - 1);
     } else {
-        if (low_count + std::popcount(starts_high) < static_cast<int>(kFieldCount)) return nullptr;
+        if (low_count + count_bits(starts_high) < static_cast<int>(kFieldCount)) return nullptr;
         last_start = 64 + select_bit(starts_high, static_cast<unsigned>(static_cast<int>(kFieldCount) - 1 - low_count));
     }
     const Bits after = separator & (kAll << last_start);
@@ -152,55 +199,79 @@ const char* LastLineReader::quick_line(const char* p, const char* end) {
     if ((bad & numbers) != 0) return nullptr;
 
     const std::size_t slot = 1 - last_;
-    std::memcpy(quick_bytes_[slot].data(), p, kQuickSpan);
-    quick_size_[slot] = static_cast<std::size_t>(number_end);
-    quick_[slot] = true;
-    started_ = true;
-    if (line_end < 128) {
-        end_line();
-        return p + line_end + 1;
+    if (out_ == nullptr) {
+        std::memcpy(quick_bytes_[slot].data(), p, kQuickSpan);
+        quick_[slot] = true;
+    } else {
+        numbers_of(p, lines_[slot]);
+        name_.clear();
+        name_size_ = 0;
+        name_cr_ = false;
     }
-    field_ = kFieldCount;
-    phase_ = Phase::Name;  // the name goes on past the span
-    const void* nl = std::memchr(p + kQuickSpan, '\n', static_cast<std::size_t>(end - p) - kQuickSpan);
-    if (nl == nullptr) return end;
+    first_line_ = numbers_end_ = line_;
+    const char* const name = p + number_end + (number_end < line_end ? 1 : 0);
+    const char* nl = p + line_end;
+    if (line_end == 128) {
+        nl = static_cast<const char*>(std::memchr(p + kQuickSpan, '\n', static_cast<std::size_t>(end - p) - kQuickSpan));
+        if (nl == nullptr) {
+            // The name goes on in the next chunk.
+            started_ = true;
+            field_ = kFieldCount;
+            phase_ = Phase::kName;
+            add_name(name, end);
+            return end;
+        }
+    }
+    add_name(name, nl);
     end_line();
-    return static_cast<const char*>(nl) + 1;
+    return nl + 1;
 }
 #else
-const char* LastLineReader::quick_line(const char*, const char*) { return nullptr; }
+const char* LogReader::quick_line(const char*, const char*) { return nullptr; }
 #endif
 
-bool LastLineReader::end_number() {
-    if (!digits_) return fail();  // a sign with no digit
-    std::int64_t value = 0;
-    if (negative_) {
-        if (magnitude_ > kMaxPositive + 1) return fail();
-        value = static_cast<std::int64_t>(0 - magnitude_);  // modulo 2^64: exact, -2^63 included
-    } else {
-        if (magnitude_ > kMaxPositive) return fail();
-        value = static_cast<std::int64_t>(magnitude_);
+bool LogReader::fault(std::string what, std::int64_t where) {
+    if (corrupt_at_ == 0) corrupt_at_ = where;
+    if (out_ == nullptr) return false;
+    LogLine& line = out_->emplace_back();
+    // A line whose numbers began on an earlier line is named by where it began.
+    line.line = first_line_;
+    if (where != first_line_) what += " on line " + std::to_string(where);
+    line.fault = std::move(what);
+    field_ = 0;
+    started_ = false;
+    negative_ = false;
+    digits_ = false;
+    magnitude_ = 0;
+    phase_ = Phase::kResync;
+    return false;
+}
+
+bool LogReader::end_number() {
+    if (!digits_) return fault("expected digits after the sign of " + number_place(field_), line_);
+    if (magnitude_ > kMaxPositive + (negative_ ? 1 : 0)) {
+        return fault("expected " + number_place(field_) + " within the signed 64-bit range; found more", line_);
     }
-    lines_[1 - last_][field_] = value;
+    // Modulo 2^64: exact, -2^63 included.
+    lines_[1 - last_][field_] = static_cast<std::int64_t>(negative_ ? 0 - magnitude_ : magnitude_);
     magnitude_ = 0;
     negative_ = false;
     digits_ = false;
-    ++field_;
-    phase_ = field_ == kFieldCount ? Phase::Name : Phase::Skip;
+    if (++field_ == kFieldCount) {
+        numbers_end_ = line_;
+        phase_ = Phase::kName;
+        name_.clear();
+        name_size_ = 0;
+        name_cr_ = false;
+    } else {
+        phase_ = Phase::kSkip;
+    }
     return true;
 }
 
-void LastLineReader::end_line() {
-    last_ = 1 - last_;
-    has_line_ = true;
-    field_ = 0;
-    started_ = false;
-    phase_ = Phase::Skip;
-    quick_[1 - last_] = false;  // the slot of the next line
-}
 
-bool LastLineReader::feed(const char* data, std::size_t size) {
-    if (corrupt_) return false;
+bool LogReader::feed(const char* data, std::size_t size) {
+    if (out_ == nullptr && corrupt_at_ != 0) return false;
     if (size == 0) return true;
     empty_ = false;
     last_byte_ = data[size - 1];
@@ -208,71 +279,114 @@ bool LastLineReader::feed(const char* data, std::size_t size) {
     const char* const end = data + size;
     while (p < end) {
         switch (phase_) {
-            case Phase::Skip: {
-                if (field_ == 0 && !started_ && static_cast<std::size_t>(end - p) >= kQuickSpan) {
-                    if (const char* next = quick_line(p, end)) {
+            case Phase::kSkip: {
+                if (!started_) {
+                    // The quick way, line after line, while it can.
+                    bool quick = false;
+                    while (static_cast<std::size_t>(end - p) >= kQuickSpan) {
+                        const char* next = quick_line(p, end);
+                        if (next == nullptr) break;
                         p = next;
-                        break;
+                        quick = true;
+                        if (phase_ != Phase::kSkip) break;
                     }
+                    if (quick) break;
+                    started_ = true;
+                    first_line_ = line_;
                 }
-                started_ = true;
-                while (p < end && is_space(*p)) ++p;
+                for (; p < end && is_space(*p); ++p) line_ += *p == '\n' ? 1 : 0;
                 if (p == end) break;
-                phase_ = Phase::Number;
+                if (field_ == 0) first_line_ = line_;
+                phase_ = Phase::kNumber;
                 if (*p == '-' || *p == '+') {
                     negative_ = *p == '-';
                     ++p;
                 }
                 break;
             }
-            case Phase::Number: {
+            case Phase::kNumber: {
+                // The digits on locals, which the compiler keeps in registers.
                 std::uint64_t m = magnitude_;
+                bool too_long = false;
                 while (p < end) {
                     const auto d = static_cast<unsigned char>(*p - '0');
                     if (d > 9) break;
-                    if (m > kLastSafe) return fail();
+                    if (m > kLastSafe) {
+                        too_long = true;
+                        break;
+                    }
                     m = m * 10 + d;
                     digits_ = true;
                     ++p;
                 }
+                if (too_long) {
+                    fault("expected " + number_place(field_) + " within the signed 64-bit range; found more", line_);
+                    if (out_ == nullptr) return false;
+                    break;
+                }
                 magnitude_ = m;
                 if (p == end) break;  // the number may go on in the next chunk
                 const char c = *p;
-                if (!is_space(c)) return fail();
-                if (!end_number()) return false;
-                if (phase_ == Phase::Name) {
-                    ++p;  // the blank after the nineteenth number, or its line end
-                    if (c == '\n') end_line();
+                if (!is_space(c)) {
+                    fault("expected " + number_place(field_) + " (a sign and digits); found " +
+                              (is_control_byte(c) ? std::string("a control byte") : std::string{'\'', c, '\''}),
+                          line_);
+                    if (out_ == nullptr) return false;
+                    break;
+                }
+                const bool ended = end_number();
+                if (!ended && out_ == nullptr) return false;
+                if (phase_ == Phase::kSkip) break;  // the skip passes over the separator
+                // The separator after the nineteenth number, or after a faulty one.
+                ++p;
+                if (c != '\n') break;
+                if (ended) {
+                    end_line();
+                } else {
+                    ++line_;
+                    phase_ = Phase::kSkip;
                 }
                 break;
             }
-            case Phase::Name: {
+            case Phase::kName:
+            case Phase::kResync: {
+                // The rest of a line: its name, or what follows a fault.
                 const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-                if (nl == nullptr) {
-                    p = end;
-                    break;
+                const char* stop = nl != nullptr ? static_cast<const char*>(nl) : end;
+                if (phase_ == Phase::kName) add_name(p, stop);
+                p = stop;
+                if (nl == nullptr) break;
+                ++p;
+                if (phase_ == Phase::kName) {
+                    end_line();
+                } else {
+                    ++line_;
+                    phase_ = Phase::kSkip;
                 }
-                p = static_cast<const char*>(nl) + 1;
-                end_line();
                 break;
             }
         }
     }
-    return true;
+    return corrupt_at_ == 0;
 }
 
-bool LastLineReader::finish() {
-    if (corrupt_) return false;
-    if (phase_ == Phase::Number && field_ + 1 == kFieldCount) {
-        if (!end_number()) return false;  // the nineteenth number ends at the end of the file
+bool LogReader::finish() {
+    if (out_ == nullptr && corrupt_at_ != 0) return false;
+    if (phase_ == Phase::kNumber && field_ + 1 == kFieldCount) {
+        end_number();  // the nineteenth number ends at the end of the file
     }
-    if (phase_ == Phase::Name) {
+    if (phase_ == Phase::kName) {
         end_line();  // a last line without its line end
-    } else if (started_) {
-        return fail();  // the file ends inside a line, before its nineteenth number
+    } else if (phase_ != Phase::kResync && started_) {
+        const std::size_t numbers = field_ + (phase_ == Phase::kNumber ? 1 : 0);
+        fault(numbers == 0 ? std::string("expected nineteen numbers and a name; found only blanks or empty lines "
+                                         "before the end of the file")
+                           : "expected nineteen numbers and a name; found the end of the file after " +
+                                 std::to_string(numbers) + (numbers == 1 ? " number" : " numbers"),
+              first_line_);
     }
-    if (has_line_ && quick_[last_]) numbers_of(quick_bytes_[last_].data(), quick_size_[last_], lines_[last_]);
-    return true;
+    if (has_line_ && quick_[last_]) numbers_of(quick_bytes_[last_].data(), lines_[last_]);
+    return corrupt_at_ == 0;
 }
 
 }  // namespace tavolin::logscheme

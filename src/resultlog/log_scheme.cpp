@@ -35,13 +35,10 @@ Adjustments adjustments_from(const Fields& previous) {
             adjust(f::YR3, A4), adjust(f::DAY3, A5), adjust(f::MIN2, A6)};
 }
 
-Fields next_fields(const Fields& previous, const LocalTime& now, std::int16_t event, std::int16_t OUTOF,
-                   double GRD) {
+void time_fields(const Adjustments& a, const LocalTime& now, Fields& out) {
     using namespace logkey;
     namespace f = field;
-
-    // The adjustments drawn from the previous line.
-    const auto [MOAP, HRAP, SECAP, YRAP, DAYAP, MINAP] = adjustments_from(previous);
+    const auto [MOAP, HRAP, SECAP, YRAP, DAYAP, MINAP] = a;
 
     // The local time, shifted by the keys and the adjustments.
     const std::int64_t YR = sub64(sub64(now.year, B1), SECAP);
@@ -51,8 +48,6 @@ Fields next_fields(const Fields& previous, const LocalTime& now, std::int16_t ev
     const std::int64_t MIN = add64(add64(B5, now.minute), DAYAP);
     const std::int64_t SEC = add64(add64(B6, now.second), MINAP);
 
-    // The fifteen time fields.
-    Fields out{};
     out[f::YR1] = sub64(sub64(YR, SECAP), C1);
     out[f::YR2] = sub64(out[f::YR1], C2);
     out[f::YR3] = sub64(out[f::YR2], C3);
@@ -68,8 +63,12 @@ Fields next_fields(const Fields& previous, const LocalTime& now, std::int16_t ev
     out[f::SEC1] = sub64(SEC, C13);
     out[f::SEC2] = sub64(sub64(out[f::SEC1], SECAP), C14);
     out[f::SEC3] = sub64(out[f::SEC2], C15);
+}
 
-    // The four event fields.
+void event_fields(const Fields& previous, const Adjustments& a, std::int16_t event, std::int16_t OUTOF, double GRD,
+                  Fields& out) {
+    using namespace logkey;
+    namespace f = field;
     switch (event) {
         case 4:
             out[f::DIS1] = wrap32(std::int64_t{round_quotient(out[f::MO2], E)} - G1);
@@ -84,15 +83,23 @@ Fields next_fields(const Fields& previous, const LocalTime& now, std::int16_t ev
             out[f::NIX1] = mul64(out[f::SEC2], M2);
             break;
         case 2:
-            out[f::DIS1] = add64(add64(previous[f::DIS1], HRAP), G6);
+            out[f::DIS1] = add64(add64(previous[f::DIS1], a.HRAP), G6);
             out[f::DIS2] =
-                sub64(add64(add64(wrap32(std::int64_t{round_percentage(GRD)} + G7), MINAP), HRAP), G8);
-            out[f::NIX2] = sub64(add64(OUTOF, SECAP), G9);
+                sub64(add64(add64(wrap32(std::int64_t{round_percentage(GRD)} + G7), a.MINAP), a.HRAP), G8);
+            out[f::NIX2] = sub64(add64(OUTOF, a.SECAP), G9);
             out[f::NIX1] = mul64(out[f::SEC1], M2);
             break;
         default:
             break;
     }
+}
+
+Fields next_fields(const Fields& previous, const LocalTime& now, std::int16_t event, std::int16_t OUTOF,
+                   double GRD) {
+    const Adjustments a = adjustments_from(previous);
+    Fields out{};
+    time_fields(a, now, out);
+    event_fields(previous, a, event, OUTOF, GRD, out);
     return out;
 }
 

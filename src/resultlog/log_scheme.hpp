@@ -72,6 +72,11 @@ Adjustments adjustments_from(const Fields& previous);
 // matter only to event 2.
 Fields next_fields(const Fields& previous, const LocalTime& now, std::int16_t event, std::int16_t OUTOF,
                    double GRD);
+// The same in its two steps, for a reader that tries each event on one line:
+// the fifteen numbers of the time, then, from them, the four of the event.
+void time_fields(const Adjustments& a, const LocalTime& now, Fields& out);
+void event_fields(const Fields& previous, const Adjustments& a, std::int16_t event, std::int16_t OUTOF, double GRD,
+                  Fields& out);
 
 // The line as it goes to the file: each number, one blank, then the name and
 // CR LF.

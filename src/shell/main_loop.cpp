@@ -172,7 +172,7 @@ int run_program(Console& con, RunState& st) {
         finish_report(st);
         throw;
     } catch (const EndRequested&) {
-        // So too when the run is told to end (a hang-up, SIGTERM).
+        // So too when the run is told to end (a hang-up, SIGTERM, Ctrl-C).
         finish_report(st);
         throw;
     }

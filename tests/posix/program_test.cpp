@@ -229,7 +229,7 @@ TEST_F(Program, AnEventOnTheLogWaitsForAnotherRunsEventAndFollowsItsLine) {
     Pty::Options listing;
     listing.argv = {TAVOLIN_LOG_BINARY};
     start(listing);
-    expect("Encrypted_file.csf: 2 events, 0 altered, 0 unreadable.");
+    expect("Encrypted_file.csf: 2 events, 0 broken, 0 unreadable.");
     EXPECT_EQ(exit_code(), 0);
     EXPECT_TRUE(dir.read(kLogFileName).starts_with(line));
 }

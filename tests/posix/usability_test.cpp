@@ -1,8 +1,8 @@
 // The real program on a pseudo-terminal, where only a real terminal shows
 // it: stopped with Ctrl-Z and brought back with fg from a shell with job
 // control (at a prompt with text typed, and at the key wait), Ctrl-D at the
-// key wait, a hang-up or SIGTERM after a reported quiz, and the command-line
-// arguments. (A hang-up with an answer half typed is the terminal console's
+// key wait, Ctrl-C, a hang-up or SIGTERM after a reported quiz, and the
+// command-line arguments. (A hang-up with an answer half typed is the terminal console's
 // own test.)
 #include <sys/wait.h>
 
@@ -82,12 +82,13 @@ TEST(PtyUsability, CtrlZThenFgDrawsTheRowAgainAndTheKeyWaitTakesCtrlD) {
     tavolin::test::wait_child(sh, pid);
 }
 
-// A hang-up of the terminal, SIGHUP sent, SIGTERM sent, at the menu after a
-// quiz in report mode: the report gets its closing lines, the prompt's line
-// is ended, and the run ends by the signal. A kill leaves the result whole.
-TEST(PtyUsability, AHangUpOrSIGTERMFinishesTheReportAndEndsByTheSignal) {
+// A hang-up of the terminal, SIGHUP sent, SIGTERM sent, Ctrl-C typed, at the
+// menu after a quiz in report mode: the report gets its closing lines, the
+// prompt's line is ended (after Ctrl-C the shell ends it) and the run ends by
+// the signal. A kill leaves the result whole.
+TEST(PtyUsability, CtrlCAHangUpOrSIGTERMFinishesTheReportAndEndsByTheSignal) {
     for (const auto& [sig, hang_up] : {std::pair{SIGHUP, true}, std::pair{SIGHUP, false}, std::pair{SIGTERM, false},
-                                       std::pair{SIGKILL, false}}) {
+                                       std::pair{SIGINT, false}, std::pair{SIGKILL, false}}) {
         SCOPED_TRACE(hang_up ? "hang-up" : std::to_string(sig));
         TempDir dir;
         dir.write("q.tav", kQuiz);
@@ -99,13 +100,15 @@ TEST(PtyUsability, AHangUpOrSIGTERMFinishesTheReportAndEndsByTheSignal) {
         ASSERT_TRUE(p.wait_for(" to continue\r\n"));
         p.send("\x1b[3~");
         ASSERT_TRUE(p.wait_for("Numbers 1-3   > "));
-        hang_up ? p.hang_up() : void(::kill(pid, sig));
+        hang_up ? p.hang_up() : sig == SIGINT ? p.send("\x03") : void(::kill(pid, sig));
         const auto status = tavolin::test::wait_child(p, pid);
         EXPECT_TRUE(status && ((WIFSIGNALED(*status) && WTERMSIG(*status) == sig) ||
                                (WIFEXITED(*status) && WEXITSTATUS(*status) == 128 + sig)));
         EXPECT_TRUE(dir.read("report.txt").ends_with(sig == SIGKILL ? "'q.tav' you missed 0\r\nout of 1, your score was 100.00%.\r\n"
                                                                     : "100.00%.\r\n \r\nThank you for using Tavolin!!\r\n"));
-        EXPECT_TRUE(hang_up || sig == SIGKILL || p.output().ends_with("Numbers 1-3   > \r\n\x1b[0m\x1b[?25h")) << p.output();
+        EXPECT_TRUE(hang_up || sig == SIGKILL ||
+                    p.output().ends_with(std::string("Numbers 1-3   > ") + (sig == SIGINT ? "" : "\r\n") + "\x1b[0m\x1b[?25h"))
+            << p.output();
     }
 }
 

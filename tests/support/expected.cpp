@@ -10,7 +10,9 @@ namespace {
 std::string slurp(std::string_view file) {
     std::ifstream in(std::string(TAVOLIN_TEST_DATA) + "/" + std::string(file), std::ios::binary);
     if (!in) throw std::runtime_error("no data file " + std::string(file));
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    for (std::size_t at = text.find("@VERSION@"); at != std::string::npos; at = text.find("@VERSION@")) text.replace(at, 9, TAVOLIN_VERSION);
+    return text;
 }
 
 }  // namespace

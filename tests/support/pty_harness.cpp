@@ -77,6 +77,8 @@ std::chrono::milliseconds patience(std::chrono::milliseconds base) {
 }
 
 Pty::Pty() {
+    ::setenv("TERM", "xterm", 1);
+    ::unsetenv("NO_COLOR");
     winsize size{24, 80, 0, 0};
     if (::openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) throw std::runtime_error("openpty");
     termios t{};

@@ -5,7 +5,8 @@
 //
 // The terminal starts with cooked settings such as a login shell leaves, with
 // VMIN 3 and VTIME 4 (values raw mode never uses), so that settings not given
-// back show in every field compared.
+// back show in every field compared. Making one sets the test's environment
+// as most users have it, whatever the caller's: TERM=xterm, no NO_COLOR.
 #pragma once
 
 #include <sys/types.h>

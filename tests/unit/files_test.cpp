@@ -2,7 +2,10 @@
 // count, index and the limits read back; the report byte for byte; the
 // results log's new line worked out by hand from the key constants and a
 // fixed clock, its messages when it is missing or corrupt, and the reader of
-// its last line both ways through it.
+// its last line both ways through it; the system's clock as the C library
+// tells the time.
+#include <cstdio>
+#include <ctime>
 #include <random>
 #include <string>
 #include <tuple>
@@ -12,7 +15,6 @@
 #include "taking/selection.hpp"
 #include "report/report.hpp"
 #include "resultlog/encodeon.hpp"
-#include "resultlog/log_decode.hpp"
 #include "resultlog/log_reader.hpp"
 #include "support/expected.hpp"
 
@@ -147,6 +149,14 @@ TEST_F(Files, LogLineOfEachEventAfterOneLine) {
             EXPECT_EQ(dir.read(kLogFileName), before + kPrevious + kTime + fields + " -659 -57 569 new q.tav\r\n") << code;
         }
     }
+    // A last line without its line end gets one first, CR LF like every line
+    // (LF after a lone CR), so the new line stands on a line of its own.
+    for (const auto& [cut, repair] : {std::pair{2U, "\r\n"}, std::pair{1U, "\n"}}) {
+        const std::string unended = kPrevious.substr(0, kPrevious.size() - cut);
+        dir.write(kLogFileName, unended);
+        EXPECT_EQ(event("new q.tav", 4), "");
+        EXPECT_EQ(dir.read(kLogFileName), unended + repair + kTime + std::get<3>(events[0]) + " -659 -57 569 new q.tav\r\n");
+    }
     dir.write(kLogFileName, kPrevious);
     EXPECT_EQ(event("new.tav", 5), "");
     EXPECT_EQ(dir.read(kLogFileName), kPrevious);
@@ -155,7 +165,8 @@ TEST_F(Files, LogLineOfEachEventAfterOneLine) {
 TEST_F(Files, LogMissingOrCorruptIsToldAndLeftAlone) {
     EXPECT_EQ(event("a.tav", 4), "\nThe file, 'Encrypted_file.csf' was not found.\n");
     EXPECT_FALSE(dir.exists(kLogFileName));
-    for (const std::string& corrupt : {kPrevious + "\r\n", std::string("1 2 x 4\r\n")}) {
+    // The last: a 20-digit number, which would wrap into the 64-bit range.
+    for (const std::string& corrupt : {kPrevious + "\r\n", std::string("1 2 x 4\r\n"), "99999999999999999999" + kPrevious.substr(2)}) {
         dir.write(kLogFileName, corrupt);
         EXPECT_EQ(event("a.tav", 2, 1, 100.0), "Encryption file is corrupt!\n");
         EXPECT_EQ(dir.read(kLogFileName), corrupt);
@@ -175,22 +186,10 @@ std::string shown_last(bool sound, const std::optional<logscheme::Fields>& last)
 }
 
 std::string last_line(std::string_view log, std::size_t piece) {
-    logscheme::LastLineReader reader;  // once corrupt, it takes no more
+    logscheme::LogReader reader;  // once corrupt, it takes no more
     for (std::size_t at = 0; at < log.size(); at += piece) reader.feed(log.data() + at, std::min(piece, log.size() - at));
     const bool sound = reader.finish();
     return shown_last(sound, reader.has_line() ? std::optional(reader.last()) : std::nullopt);
-}
-
-// The same as tavolin-log's splitter finds it: the line the program would
-// read last, or where it would stop.
-std::string split_last(std::string_view log, std::size_t piece) {
-    logscheme::LineSplitter splitter;
-    std::vector<logscheme::LogLine> lines;
-    for (std::size_t at = 0; at < log.size(); at += piece) {
-        splitter.feed(log.data() + at, std::min(piece, log.size() - at), lines);
-    }
-    splitter.finish(lines);
-    return shown_last(splitter.corrupt_at() == 0, splitter.program_last());
 }
 
 TEST(LogReader, LastLineOfEveryLayoutBothWays) {
@@ -201,14 +200,12 @@ TEST(LogReader, LastLineOfEveryLayoutBothWays) {
         }
         for (const std::size_t piece : {log.size() + 1, std::size_t{1}, std::size_t{7}, std::size_t{127}}) {
             EXPECT_EQ(last_line(log, piece), row.substr(row.rfind(" => ") + 4)) << row << "\nin pieces of " << piece;
-            EXPECT_EQ(split_last(log, piece), row.substr(row.rfind(" => ") + 4)) << row << "\nin pieces of " << piece;
         }
     }
 }
 
 // Generated logs, sound and broken, read whole and in pieces of every size
-// below 128: both ways through the reader find the same, and so does the
-// splitter of tavolin-log.
+// below 128: both ways through the reader find the same.
 TEST(LogReader, TheQuickWayAndThePlainWayAgree) {
     std::mt19937 random(16);
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
@@ -229,8 +226,23 @@ TEST(LogReader, TheQuickWayAndThePlainWayAgree) {
         if (pick(12) == 0) log += pick(2) == 0 ? "\r\n" : " \t\r\n";
         const std::string whole = last_line(log, log.size() + 1);
         EXPECT_EQ(last_line(log, 1 + pick(127)), whole) << log;
-        EXPECT_EQ(split_last(log, 1 + pick(log.size() + 1)), whole) << log;
     }
+}
+
+// The local time the log takes, field by field as the C library gives it
+// (the month counted from 1), read within one second.
+TEST(Clock, TheLocalTimeIsTheCLibrarysOwn) {
+    std::time_t now = 0;
+    LocalTime t;
+    while (now != std::time(nullptr)) {
+        now = std::time(nullptr);
+        t = system_local_time();
+    }
+    char expected[32];
+    char got[80];
+    std::strftime(expected, sizeof expected, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
+    std::snprintf(got, sizeof got, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    EXPECT_STREQ(got, expected);
 }
 
 }  // namespace

@@ -80,6 +80,7 @@ TEST_F(Usability, TheDefaultFileIsEmptiedOnlyAfterAYes) {
     // the file made ("" for none).
     const std::vector<std::tuple<std::vector<std::string_view>, std::string, std::string>> cases = {
         {{"y"}, kDefaultExists + "y\n", "tavtest1.tav"},
+        {{"Yes"}, kDefaultExists + "Yes\n", "tavtest1.tav"},
         {{"maybe", "n", "new.tav"}, kDefaultExists + "maybe\n" + kOverwrite + "n\n" + kNamePrompt + "new.tav\n", "new.tav"},
         {{"N", "Quit"}, kDefaultExists + "N\n" + kNamePrompt + "Quit\n", ""},
     };

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -115,19 +116,26 @@ struct Screen {
     }
 };
 
-// tavolin.exe started by wine in a pseudo-terminal, in a new folder of its
-// own (with the given files in it), removed at the end.
+// tavolin.exe (or a companion with its arguments) started by wine in a
+// pseudo-terminal, in a new folder of the test's own (with the given files
+// in it), removed at the end. Wine maps names and arguments through the
+// locale: a UTF-8 one keeps them whole.
 class Wine {
 public:
-    explicit Wine(const std::vector<std::string>& files = {}) {
+    explicit Wine(const std::vector<std::string>& files = {}, std::vector<std::string> command = {}) {
+        if (command.empty()) command = {tavolin_exe};
+        command.insert(command.begin(), "wine");
+        std::vector<char*> argv;
+        for (std::string& word : command) argv.push_back(word.data());
+        argv.push_back(nullptr);
         fs::create_directories(dir);
         for (const std::string& name : files) std::ofstream(dir / name).close();
         winsize size{Screen::kRows, Screen::kCols, 0, 0};
         pid_ = forkpty(&fd_, nullptr, nullptr, &size);
         if (pid_ == 0) {
             if (chdir(dir.c_str()) != 0) _exit(126);
-            setenv("LANG", "C.UTF-8", 1);
-            execlp("wine", "wine", tavolin_exe.c_str(), static_cast<char*>(nullptr));
+            setenv("LC_ALL", "C.UTF-8", 1);
+            execvp("wine", argv.data());
             _exit(127);
         }
         tcgetattr(fd_, &before_);
@@ -235,14 +243,19 @@ TEST(WineTest, TitleScreenInColourLineEditingAndQuit) {
     w.expect_terminal_given_back();
 }
 
-TEST(WineTest, CtrlCEndsTheRunAndGivesTheTerminalBack) {
+// At the menu after a quiz in report mode, with text typed: the report gets
+// its closing lines first.
+TEST(WineTest, CtrlCFinishesTheReportEndsTheRunAndGivesTheTerminalBack) {
     Wine w;
-    ASSERT_TRUE(w.at("Numbers 1-4   >"));
+    std::ofstream(w.dir / "q.tav", std::ios::binary) << "t\r\nCows moo.\r\n2\r\nTrue\r\nFalse\r\n1\r\nP";
+    for (const char* keys : {"3", "q.tav", "1"}) ASSERT_TRUE(w.answer(keys)) << keys;
+    ASSERT_TRUE(w.see("Press the delete key to continue"));
     w.type("he");
-    ASSERT_TRUE(w.at("Numbers 1-4   > he"));
+    ASSERT_TRUE(w.at("Numbers 1-3   > he"));
     w.type("\x03");
     EXPECT_EQ(w.exit_status(), 0xC000013A & 0xff);  // Windows' status of a Ctrl-C, as Wine passes it on
     w.expect_terminal_given_back();
+    EXPECT_TRUE(read_file(w.dir / "report.txt").ends_with("100.00%.\r\n \r\nThank you for using Tavolin!!\r\n"));
 }
 
 // The worked example of a quiz of all three kinds made, its bytes, then taken
@@ -290,6 +303,31 @@ TEST(WineTest, MakeTakeInReportModeAndLog) {
                                      " \r\nThank you for using Tavolin!!\r\n");
     // Three events (made, opened, graded), each a line of nineteen numbers and the name.
     EXPECT_TRUE(std::regex_match(read_file(w.dir / "Encrypted_file.csf"), std::regex("((-?[0-9]+ ){19}q1\\.tav\r\n){3}")));
+}
+
+// A quiz with a UTF-8 name made and taken in tavolin.exe: the name stands
+// on disk as typed, tavolin-check takes it as an argument and shows it on a
+// console window, and tavolin-log writes it, redirected, as UTF-8 bytes.
+TEST(WineTest, UnicodeFileNameThroughAllThreePrograms) {
+    const std::string name = "caf\xC3\xA9\xE6\x97\xA5\xE6\x9C\xAC.tav";  // café日本.tav
+    Wine w({"Encrypted_file.csf"});
+    for (const std::string keys : {"1", name.c_str(), "t", "Le caf\xC3\xA9 est noir.", "t", "n", "2", name.c_str(), "1"}) {
+        ASSERT_TRUE(w.answer(keys)) << keys;
+    }
+    ASSERT_TRUE(w.see("Press the delete key to continue"));
+    w.type("4");
+    ASSERT_TRUE(w.at("Numbers 1-4   > 4"));
+    w.type("\r");
+    EXPECT_EQ(w.exit_status(), 0);
+    EXPECT_EQ(read_file(w.dir / name), "t\r\nLe caf\xC3\xA9 est noir.\r\n2\r\nTrue\r\nFalse\r\n1\r\nP");
+    const std::string exe = fs::path(tavolin_exe).parent_path().string();
+    Wine check({}, {exe + "/tavolin-check.exe", name});
+    EXPECT_TRUE(check.see(name + ": 1 question: 1 true/false, 0 multiple choice, 0 fill in the blank"));
+    EXPECT_EQ(check.exit_status(), 0);
+    // Redirected, the rows made, opened and graded with the name as UTF-8 bytes.
+    ASSERT_EQ(std::system(("cd '" + w.dir.string() + "' && LC_ALL=C.UTF-8 wine " + exe + "/tavolin-log.exe >out.txt").c_str()), 0);
+    EXPECT_TRUE(std::regex_search(read_file(w.dir / "out.txt"),
+                                  std::regex("([^\n]* (made|opened|graded) [^\n]* caf\xC3\xA9\xE6\x97\xA5\xE6\x9C\xAC\\.tav\r\n){3}")));
 }
 
 }  // namespace

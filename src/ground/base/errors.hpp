@@ -24,9 +24,10 @@ public:
     EndOfInput() : std::runtime_error("end of input") {}
 };
 
-// The run was told to end from outside (a hang-up or SIGTERM; on Windows the
-// console window closed): thrown by the key read or the pause that noticed
-// it, so that the report is finished on the way out (see run_program).
+// The run was told to end from outside (Ctrl-C, a hang-up or SIGTERM; on
+// Windows Ctrl-C or the console window closed): thrown by the key read or the
+// pause that noticed it, so that the report is finished on the way out (see
+// run_program).
 class EndRequested : public std::runtime_error {
 public:
     EndRequested() : std::runtime_error("end requested") {}

@@ -1,9 +1,15 @@
 #include "ground/cli/command_line.hpp"
 
 #include <algorithm>
+#include <cerrno>
+
+#include "ground/platform/command_words.hpp"
 
 #ifndef TAVOLIN_VERSION
 #error "the build gives the version as TAVOLIN_VERSION"
+#endif
+#ifndef TAVOLIN_TEXT_MANUALS
+#error "the build says how the manuals are installed: as text files (TAVOLIN_TEXT_MANUALS 1) or man pages (0)"
 #endif
 
 namespace tavolin::command {
@@ -12,6 +18,8 @@ namespace {
 
 // Collected output goes out once this much is waiting.
 constexpr std::size_t kFlushAt = 64 * 1024;
+
+constexpr bool kTextManuals = TAVOLIN_TEXT_MANUALS != 0;
 
 }  // namespace
 
@@ -22,8 +30,7 @@ bool Arguments::has(std::string_view option) const {
 Arguments parse_arguments(int argc, const char* const* argv, std::initializer_list<std::string_view> known) {
     Arguments args;
     bool options_end = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view word = argv[i];
+    for (const std::string& word : command_words(argc, argv)) {
         if (options_end || word.size() < 2 || word.front() != '-') {
             args.operands.emplace_back(word);
         } else if (word == "--") {
@@ -45,9 +52,19 @@ void Output::text(std::string_view text) {
 }
 
 bool Output::flush() {
-    if (!buffer_.empty() && !failed_) failed_ = write_standard(stream_, buffer_) != 0;
+    if (!buffer_.empty() && error_ == 0) error_ = write_standard(stream_, buffer_);
     buffer_.clear();
-    return !failed_;
+    return error_ == 0;
+}
+
+bool reader_gone(int error) { return error == EPIPE; }
+
+int finish(std::string_view program, Output& out, Output& err, int status, int trouble) {
+    out.flush();
+    if (out.error() != 0 && !reader_gone(out.error())) {
+        err.line(std::string(program) + ": write error: " + error_text(out.error()));
+    }
+    return err.flush() && out.error() == 0 ? status : trouble;
 }
 
 void tell_fault(Output& out, Output& err, std::string_view file, std::int64_t line, bool error,
@@ -86,6 +103,10 @@ std::optional<int> answer_standard_options(const Arguments& args, const CommandI
     }
     if (args.has("--help")) {
         for (const std::string_view line : info.help) out.line(line);
+        for (const Manual& manual : info.manuals) {
+            out.line(std::string(manual.topic) + ": " +
+                     (kTextManuals ? std::string(manual.text_file) : "man " + std::string(manual.page)) + ".");
+        }
         return kExitClean;
     }
     if (args.has("--version")) {

@@ -24,8 +24,8 @@ public:
 std::unique_ptr<SystemConsole> make_system_console();
 
 // A request from outside to end the run, which the console only notes (and
-// then throws EndRequested from its key read or pause): a hang-up or SIGTERM
-// on POSIX, the console window closed on Windows.
+// then throws EndRequested from its key read or pause): Ctrl-C, a hang-up or
+// SIGTERM on POSIX, Ctrl-C or the console window closed on Windows.
 struct EndRequest {
     int how = 0;                 // the signal, or the Windows control event
     bool terminal_gone = false;  // a hang-up, a closed window: nothing written reaches anyone
@@ -35,9 +35,14 @@ struct EndRequest {
 // is gone, so that one that came while it was given back is not missed.
 std::optional<EndRequest> noted_end_request();
 
+// The error number of the write to standard output that failed, when that
+// output is no terminal (a pipe, a file); 0 when everything was written.
+// Asked once the console is gone, after its last write.
+int noted_write_error();
+
 // Ends the process as the request would have ended it at once: by the same
-// signal at its default action, so that the caller sees 129 or 143; on
-// Windows with the status of a closed console (0xC000013A).
+// signal at its default action, so that the caller sees 130, 129 or 143; on
+// Windows with the status of Ctrl-C or a closed console (0xC000013A).
 [[noreturn]] void end_as_requested(const EndRequest& request);
 
 }  // namespace tavolin

@@ -58,7 +58,8 @@ enum class LockResult {
 };
 
 // The standard output and standard error, written as bytes exactly as they
-// are given (no text-mode translation).
+// are given (no text-mode translation); a Windows console window is given
+// the UTF-8 text as its characters.
 enum class Stream : std::uint8_t { kOutput, kError };
 // 0, or the error number of a failed write.
 int write_standard(Stream stream, std::string_view text);

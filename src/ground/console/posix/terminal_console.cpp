@@ -17,12 +17,13 @@
 
 #include "ground/console/plain_echo.hpp"
 #include "ground/base/errors.hpp"
+#include "ground/base/text_width.hpp"
 
 namespace tavolin {
 
 namespace {
 
-constexpr std::string_view kReset = "\x1b[0m\x1b[?25h";  // colours back, cursor shown
+constexpr std::string_view kColourReset = "\x1b[0m";
 constexpr std::string_view kHideCursor = "\x1b[?25l";
 constexpr std::string_view kShowCursor = "\x1b[?25h";
 constexpr std::string_view kClearScreen = "\x1b[H\x1b[2J";
@@ -41,10 +42,10 @@ std::string sgr_sequence(int code) { return "\x1b[" + std::to_string(code == 0 ?
 // Flush early once this much is waiting, so that memory stays bounded.
 constexpr std::size_t kFlushAt = 64 * 1024;
 
-// The signals that end the program at once, those that ask the run to end
+// The signal that ends the program at once, those that ask the run to end
 // (it finishes its report first), and those that only interrupt it.
-constexpr std::array<int, 2> kFatalSignals = {SIGINT, SIGQUIT};
-constexpr std::array<int, 2> kEndSignals = {SIGTERM, SIGHUP};
+constexpr std::array<int, 1> kFatalSignals = {SIGQUIT};
+constexpr std::array<int, 3> kEndSignals = {SIGINT, SIGTERM, SIGHUP};
 constexpr std::array<int, 3> kOtherSignals = {SIGTSTP, SIGCONT, SIGWINCH};
 
 // What the signal handlers need, in static storage: they may run at any
@@ -58,13 +59,15 @@ struct Shared {
     volatile std::sig_atomic_t owned = 0;          // a console exists
     volatile std::sig_atomic_t raw_on = 0;         // the terminal is in raw mode now
     volatile std::sig_atomic_t want_raw = 0;       // raw mode belongs to the run
-    volatile std::sig_atomic_t escapes = 0;        // output is a terminal
+    volatile std::sig_atomic_t escapes = 0;        // output is a terminal that takes escape sequences
+    volatile std::sig_atomic_t colours = 0;        // and colours are wanted
     volatile std::sig_atomic_t sgr = 0;            // colour code set last, 0 for none
     volatile std::sig_atomic_t cursor_hidden = 0;  // the program hid the cursor
     volatile std::sig_atomic_t resized = 0;        // SIGWINCH came
     volatile std::sig_atomic_t stopped_ms = 0;     // time spent stopped by Ctrl-Z, in all
-    volatile std::sig_atomic_t end_request = 0;    // SIGTERM or SIGHUP came (the first of them)
+    volatile std::sig_atomic_t end_request = 0;    // SIGINT, SIGTERM or SIGHUP came (the first of them)
     volatile std::sig_atomic_t mid_row = 0;        // what was written last left the cursor inside a row
+    volatile std::sig_atomic_t write_error = 0;    // the error of a failed write to output that is no terminal
     int wake_read = -1;                            // the pipe a continue or an end request is told through
     int wake_write = -1;
     struct sigaction previous[NSIG];
@@ -73,9 +76,9 @@ struct Shared {
 
 Shared shared;
 
-// write(2) until everything is out. Async-signal-safe; gives up on an error
-// other than EINTR, since there is nobody to tell (the terminal is gone).
-void write_all(int fd, const char* data, std::size_t size) {
+// write(2) until everything is out: 0, or the error number it gave up on
+// (any but EINTR and EAGAIN). Async-signal-safe.
+int write_all(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n > 0) {
@@ -87,12 +90,13 @@ void write_all(int fd, const char* data, std::size_t size) {
             pollfd p{fd, POLLOUT, 0};
             ::poll(&p, 1, 1000);
         } else {
-            return;
+            return n < 0 ? errno : EIO;
         }
     }
+    return 0;
 }
 
-void write_all(int fd, std::string_view text) { write_all(fd, text.data(), text.size()); }
+int write_all(int fd, std::string_view text) { return write_all(fd, text.data(), text.size()); }
 
 // Milliseconds on the monotonic clock, which the key decoder's timeouts and
 // the pauses use. Async-signal-safe.
@@ -119,7 +123,8 @@ void wake_up() {
 // (TCSADRAIN) keeps them for the program when it goes on. Async-signal-safe,
 // and harmless when done twice.
 void give_back_terminal(int when) {
-    if (shared.escapes) write_all(shared.out, kReset);
+    if (shared.colours) write_all(shared.out, kColourReset);
+    if (shared.escapes) write_all(shared.out, kShowCursor);
     if (shared.raw_on) {
         shared.raw_on = 0;
         ::tcsetattr(shared.in, when, &shared.original);
@@ -164,23 +169,20 @@ void raise_by_default(int sig) {
     ::raise(sig);
 }
 
-// SIGINT, SIGQUIT: give the terminal back, then die of the same signal so
-// that the shell sees 128 + its number. The row the cursor is in is ended
-// first, so that the shell's word for the death ("Quit") starts a row of its
-// own; but not after Ctrl-C, where an interactive bash ends the row itself
-// (it takes the terminal to have echoed "^C" there), and a second line end
-// would leave an empty row before its prompt.
+// SIGQUIT: give the terminal back, then die of the same signal so that the
+// shell sees 128 + its number. The row the cursor is in is ended first, so
+// that the shell's word for the death ("Quit") starts a row of its own.
 void on_fatal_signal(int sig) {
-    if (sig != SIGINT && shared.mid_row) write_all(shared.out, "\n");
+    if (shared.mid_row) write_all(shared.out, "\n");
     give_back_terminal(TCSAFLUSH);
     raise_by_default(sig);
 }
 
-// SIGTERM, SIGHUP: only noted. The key read or the pause that the program is
-// in, or the next one, throws EndRequested; the run finishes its report on
-// the way out, and main gives the terminal back and ends by the signal. A
-// second one changes nothing (a hang-up can bring one from the kernel and one
-// from the shell).
+// SIGINT, SIGTERM, SIGHUP: only noted. The key read or the pause that the
+// program is in, or the next one, throws EndRequested; the run finishes its
+// report on the way out, and main gives the terminal back and ends by the
+// signal. A second one changes nothing: the first decides (a hang-up can
+// bring one from the kernel and one from the shell).
 void on_end_request(int sig) {
     const int saved_errno = errno;
     if (shared.end_request == 0) shared.end_request = sig;
@@ -271,13 +273,22 @@ TerminalConsole::TerminalConsole(int input_fd, int output_fd) : in_(input_fd), o
     shared.out = out_;
     shared.raw_on = 0;
     shared.want_raw = 0;
-    shared.escapes = output_tty_ ? 1 : 0;
+    // The terminal's own conventions, read once: TERM=dumb takes no escape
+    // sequence at all, NO_COLOR set to anything but nothing asks for no
+    // colours.
+    const char* term = std::getenv("TERM");
+    const char* no_colour = std::getenv("NO_COLOR");
+    escapes_ = output_tty_ && (term == nullptr || std::string_view(term) != "dumb");
+    colours_ = escapes_ && (no_colour == nullptr || *no_colour == '\0');
+    shared.escapes = escapes_ ? 1 : 0;
+    shared.colours = colours_ ? 1 : 0;
     shared.sgr = 0;
     shared.cursor_hidden = 0;
     shared.resized = 0;
     shared.stopped_ms = 0;
     shared.end_request = 0;
     shared.mid_row = 0;
+    shared.write_error = 0;
     if (int ends[2]; ::pipe(ends) == 0) {
         for (const int fd : ends) {
             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -321,9 +332,15 @@ void TerminalConsole::put(std::string_view bytes) {
     if (buffer_.size() >= kFlushAt) flush();
 }
 
+// Output to a terminal that has gone (a hang-up) reaches nobody, and that is
+// no fault of the run; a pipe or a file that refuses a write (a full disk) is
+// remembered for main to tell, and nothing more goes to it.
 void TerminalConsole::flush() {
     if (buffer_.empty()) return;
-    write_all(out_, buffer_);
+    if (shared.write_error == 0) {
+        const int error = write_all(out_, buffer_);
+        if (!output_tty_) shared.write_error = error;
+    }
     buffer_.clear();
     rubbed_out_ = 0;
     shared.mid_row = cursor_.mid_row() ? 1 : 0;
@@ -339,24 +356,24 @@ void TerminalConsole::put_text(std::string_view text) {
 
 void TerminalConsole::put_colour(int colour) {
     const int code = sgr_code(colour);
-    if (code == 0 || !output_tty_) return;
+    if (code == 0 || !colours_) return;
     shared.sgr = code;
     put(sgr_sequence(code));
 }
 
 void TerminalConsole::put_clear() {
     cursor_.restart();
-    if (output_tty_) put(kClearScreen);
+    if (escapes_) put(kClearScreen);
 }
 
 void TerminalConsole::hide_cursor() {
-    if (!output_tty_) return;
+    if (!escapes_) return;
     shared.cursor_hidden = 1;
     put(kHideCursor);
 }
 
 void TerminalConsole::show_cursor() {
-    if (!output_tty_) return;
+    if (!escapes_) return;
     shared.cursor_hidden = 0;
     put(kShowCursor);
 }
@@ -397,10 +414,10 @@ void TerminalConsole::redraw_row() {
     if (!output_tty_) return;
     cursor_.restart();
     std::string seq = "\r";
-    seq += kEraseToEnd;
+    if (escapes_) seq += kEraseToEnd;
     int shown = shared.sgr;  // as set again on continuing
     for (const RowPiece& piece : current_row()) {
-        const int code = sgr_code(piece.colour);
+        const int code = colours_ ? sgr_code(piece.colour) : 0;
         if (code != shown) seq += sgr_sequence(code);
         shown = code;
         cursor_.track(piece.text);
@@ -410,7 +427,11 @@ void TerminalConsole::redraw_row() {
     put(seq);
 }
 
+// Not after Ctrl-C: an interactive bash ends the row itself then (it takes
+// the terminal to have echoed "^C" there), and a second line end would leave
+// an empty row before its prompt.
 void TerminalConsole::finish_line() {
+    if (shared.end_request == SIGINT) return;
     if (cursor_.mid_row()) end_line();
 }
 
@@ -429,6 +450,8 @@ std::optional<EndRequest> noted_end_request() {
     if (sig == 0) return std::nullopt;
     return EndRequest{sig, sig == SIGHUP};
 }
+
+int noted_write_error() { return shared.write_error; }
 
 void end_as_requested(const EndRequest& request) {
     raise_by_default(request.how);
@@ -449,14 +472,20 @@ void TerminalConsole::refresh_width() {
 // erased; when the erasing reaches the start of a row that the line wrapped
 // onto, it goes on where the text ended on the row above. On a pipe or a
 // file, echo still collected is simply taken back, and anything already
-// written is rubbed out with "\b \b".
+// written is rubbed out with "\b \b". On a terminal that takes no escape
+// sequences, the cursor steps back over the erased columns, blanks cover
+// them and it steps back again ("\b \b" for a character one column wide,
+// two of each for a wide one).
 void TerminalConsole::erase_back(std::string_view erased) {
     if (shared.resized) refresh_width();
     const std::string seq = cursor_.erase(erased);
-    if (output_tty_) {
+    if (!output_tty_) {
+        erase_plain_echo(buffer_, rubbed_out_, erased);
+    } else if (escapes_) {
         put(seq);
     } else {
-        erase_plain_echo(buffer_, rubbed_out_, erased);
+        const std::string back(text_columns(erased), '\b');
+        put(back + std::string(back.size(), ' ') + back);
     }
 }
 

@@ -21,7 +21,11 @@
 //
 // Escape sequences used (only when the output is a terminal; output to a pipe
 // or a file is plain text with no escape sequences at all, and colours,
-// clears and the cursor are then not shown):
+// clears and the cursor are then not shown). The terminal's conventions in
+// the environment, read when the console is made, take some away: with
+// NO_COLOR set to anything but nothing, no SGR is written; with TERM=dumb,
+// no escape sequence at all: the screen is cleared as on a pipe, and typed
+// text is erased with backspaces and blanks.
 //   ESC [ n m      SGR: set the foreground colour (n = 30-37, 90-97)
 //   ESC [ 0 m      SGR: back to the terminal's own colours (at the end)
 //   ESC [ H        CUP: cursor to the top-left corner
@@ -37,25 +41,26 @@
 // The background colour is never set.
 //
 // The terminal is given back on every way out through one path: the
-// destructor, and the handlers of SIGINT and SIGQUIT, which end the row the
-// cursor stands in (after SIGQUIT only: after Ctrl-C an interactive bash ends
-// it itself), write the colour reset and "show cursor" and put back the saved
-// settings (async-signal-safe calls only, from static storage), then raise
-// the signal again with its default action so that the caller sees the death
-// by that signal, and the shell's word for it comes on a row of its own.
-// SIGTERM and SIGHUP ask the run to end without cutting it off: their handler
-// only notes the signal and wakes the program, whose key read or pause throws
-// EndRequested, so that the run finishes its report on the way out; main
-// ends the row, destroys the console and ends by the same signal
-// (end_as_requested). SIGTSTP (Ctrl-Z) gives the terminal back, stops, and
-// on continuing goes back to raw mode (TCSADRAIN: keys typed meanwhile are
-// kept) with the colour and cursor as they were. Then, as readline does, the
-// current row is drawn again on the row where the cursor now stands (the
-// shell has written its own lines in between): the prompt and what had been
-// typed, in their colours. The handler only sends a byte down a pipe of the
-// console's own; the drawing is done by the program itself, in the key read
-// or the pause that the stop interrupted, which then go on as they were (a
-// pause runs for its full length, the time stopped not counted). A signal
+// destructor, and the handler of SIGQUIT, which ends the row the cursor
+// stands in, writes the colour reset and "show cursor" and puts back the
+// saved settings (async-signal-safe calls only, from static storage), then
+// raises the signal again with its default action so that the caller sees
+// the death by that signal, and the shell's word for it comes on a row of
+// its own. SIGINT (Ctrl-C), SIGTERM and SIGHUP ask the run to end without
+// cutting it off: their handler only notes the signal (the first one) and
+// wakes the program, whose key read or pause throws EndRequested, so that
+// the run finishes its report on the way out; main ends the row (not after
+// Ctrl-C: an interactive bash ends it itself), destroys the console and
+// ends by the same signal (end_as_requested). SIGTSTP (Ctrl-Z) gives the
+// terminal back, stops, and on continuing goes back to raw mode (TCSADRAIN:
+// keys typed meanwhile are kept) with the colour and cursor as they were.
+// Then, as readline does, the current row is drawn again on the row where
+// the cursor now stands (the shell has written its own lines in between):
+// the prompt and what had been typed, in their colours. The handler only
+// sends a byte down a pipe of the console's own; the drawing is done by the
+// program itself, in the key read or the pause that the stop interrupted,
+// which then go on as they were (a pause runs for its full length, the time
+// stopped not counted). A signal
 // that was ignored when the console was made stays ignored.
 //
 // Only one TerminalConsole may exist at a time (the signal handlers share its
@@ -116,6 +121,8 @@ private:
     int out_;
     bool input_tty_ = false;
     bool output_tty_ = false;
+    bool escapes_ = false;  // the output is a terminal that takes escape sequences
+    bool colours_ = false;  // and colours are wanted
 
     std::string buffer_;
     // On a pipe or a file: the collected output up to here may not be taken

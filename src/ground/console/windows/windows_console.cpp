@@ -6,6 +6,8 @@
 // accented letters show the same as on a UTF-8 terminal. Colours are console
 // attributes set with SetConsoleTextAttribute: the colour number is the
 // foreground nibble as it stands, the background nibble is kept as found.
+// With NO_COLOR set to anything but nothing (read when the console is made),
+// the colour is never changed.
 // Clearing fills the whole screen buffer with blanks in the current colour
 // and puts the cursor in the top-left corner. The virtual-terminal output
 // mode is switched off, so no escape sequence is ever interpreted (or
@@ -26,19 +28,21 @@
 //
 // The console is given back (input and output modes, colour, cursor, with
 // the keys still unread dropped) by the destructor, and by the control
-// handler on Ctrl-C and Ctrl-Break; the handler then ends the process with
-// the status 0xC000013A, as Windows does on Ctrl-C. Closing the window,
-// logging off and shutting down ask the run to end instead: the handler's
-// thread notes it, wakes the key read or the pause (which throw EndRequested,
-// so that the run finishes its report) and waits while the program ends the
-// process itself with the same status; if that takes longer than the few
-// seconds the system leaves, the handler ends it as on Ctrl-C.
+// handler on Ctrl-Break; the handler then ends the process with the status
+// 0xC000013A, as Windows does on Ctrl-C. Ctrl-C, closing the window, logging
+// off and shutting down ask the run to end instead: the handler's thread
+// notes it (the first of them), wakes the key read or the pause (which throw
+// EndRequested, so that the run finishes its report) and waits while the
+// program ends the process itself with the same status; if that takes longer
+// than the few seconds the system leaves (or a read of redirected input
+// holds the program up), the handler ends it as on Ctrl-Break.
 #include <windows.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -54,6 +58,7 @@
 #include "ground/base/errors.hpp"
 #include "ground/console/plain_echo.hpp"
 #include "ground/base/utf8.hpp"
+#include "ground/platform/windows/system_error.hpp"
 
 namespace tavolin {
 
@@ -75,9 +80,11 @@ struct Saved {
     CONSOLE_CURSOR_INFO cursor{};
     bool owned = false;
     // Set (a manual-reset event, made once) when the run is told to end, with
-    // the control event that told it.
+    // the control event that told it, plus one (CTRL_C_EVENT is 0).
     HANDLE end_event = nullptr;
     std::atomic<DWORD> end_request{0};
+    // The error number of a failed write to redirected output.
+    int write_error = 0;
 };
 
 Saved saved;
@@ -106,14 +113,15 @@ constexpr UINT kControlCExit = 0xC000013AU;
 // The time the system leaves a program after the window is closed.
 constexpr DWORD kCloseTimeMs = 5000;
 
-// Ctrl-C, Ctrl-Break: the console is given back and the process ends with the
-// Ctrl-C status (Wine's default action would end it with 0, as if the user had
-// quit). The window closed, logging off, shutting down: the run is told to
-// end and given the time the system leaves; the program ends the process.
+// Ctrl-Break: the console is given back and the process ends with the Ctrl-C
+// status (Wine's default action would end it with 0, as if the user had
+// quit). Ctrl-C, the window closed, logging off, shutting down: the run is
+// told to end and given the time the system leaves; the program ends the
+// process.
 BOOL WINAPI on_control(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && saved.end_event != nullptr) {
+    if (event != CTRL_BREAK_EVENT && saved.end_event != nullptr) {
         DWORD none = 0;
-        saved.end_request.compare_exchange_strong(none, event);
+        saved.end_request.compare_exchange_strong(none, event + 1);
         SetEvent(saved.end_event);
         Sleep(kCloseTimeMs);
     }
@@ -208,6 +216,7 @@ private:
     bool out_console_ = false;
     WORD background_ = 0;  // the background nibble found at the start
     WORD attributes_ = 0;  // the attributes in use now
+    bool colours_ = true;  // NO_COLOR is not set
 
     std::string buffer_;            // output not yet written
     std::size_t rubbed_out_ = 0;    // redirected output: written up to here may not be taken back
@@ -239,6 +248,8 @@ WindowsConsole::WindowsConsole()
                         GetConsoleCursorInfo(out_, &saved.cursor) != 0;
     in_console_ = saved.in_console;
     out_console_ = saved.out_console;
+    const char* no_colour = std::getenv("NO_COLOR");
+    colours_ = no_colour == nullptr || *no_colour == '\0';
     if (out_console_) {
         saved.attributes = info.wAttributes;
         background_ = info.wAttributes & 0xf0;
@@ -248,6 +259,7 @@ WindowsConsole::WindowsConsole()
     if (saved.end_event == nullptr) saved.end_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (saved.end_event != nullptr) ResetEvent(saved.end_event);
     saved.end_request = 0;
+    saved.write_error = 0;
     SetConsoleCtrlHandler(on_control, TRUE);
 
     if (out_console_) {
@@ -328,7 +340,9 @@ void WindowsConsole::put_echo(std::string_view text) {
 
 // Writes out the collected text. On a console, "\n" goes as CR LF and the
 // text as UTF-16; a UTF-8 character cut at the end of the buffer waits for
-// its other bytes. On a pipe or a file, "\n" goes as CR LF, bytes as they are.
+// its other bytes. On a pipe or a file, "\n" goes as CR LF, bytes as they are;
+// a write that fails there (a full disk, a reader gone) is remembered for
+// main to tell, and nothing more is written.
 void WindowsConsole::flush() {
     if (buffer_.empty()) return;
     std::size_t keep = 0;
@@ -366,7 +380,11 @@ void WindowsConsole::flush() {
         while (done < text.size()) {
             DWORD n = 0;
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1 << 20));
-            if (WriteFile(out_, text.data() + done, chunk, &n, nullptr) == 0 || n == 0) break;
+            if (saved.write_error != 0) break;
+            if (WriteFile(out_, text.data() + done, chunk, &n, nullptr) == 0 || n == 0) {
+                saved.write_error = n == 0 ? EIO : windows::last_errno();
+                break;
+            }
             done += n;
         }
         if (!text.empty()) at_line_start_ = text.back() == '\n';
@@ -376,7 +394,7 @@ void WindowsConsole::flush() {
 }
 
 void WindowsConsole::put_colour(int colour) {
-    if (colour < 0 || colour > 15 || !out_console_) return;
+    if (colour < 0 || colour > 15 || !out_console_ || !colours_) return;
     flush();
     attributes_ = static_cast<WORD>(background_ | static_cast<WORD>(colour));
     const std::lock_guard guard(saved.lock);
@@ -433,8 +451,10 @@ std::optional<int> WindowsConsole::width() const {
     return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
+// Not after Ctrl-C: the row is left as a Ctrl-C has always left it.
 void WindowsConsole::finish_line() {
     flush();
+    if (saved.end_request == CTRL_C_EVENT + 1) return;
     bool at_start = at_line_start_;
     if (out_console_) {
         CONSOLE_SCREEN_BUFFER_INFO info{};
@@ -490,8 +510,11 @@ void WindowsConsole::erase_back(std::string_view erased) {
     if (!again.empty()) put_echo(again);
 }
 
+// A reader of the output that has gone ends the input too: with no SIGPIPE
+// to end the program, it ends as at the end of its input, quietly.
 Key WindowsConsole::read_key() {
     flush();
+    if (saved.write_error == EPIPE) return Key::of(Key::Kind::EndOfFile);
     return in_console_ ? console_key() : redirected_key();
 }
 
@@ -612,10 +635,12 @@ Key WindowsConsole::redirected_key() {
 std::unique_ptr<SystemConsole> make_system_console() { return std::make_unique<WindowsConsole>(); }
 
 std::optional<EndRequest> noted_end_request() {
-    const DWORD event = saved.end_request;
-    if (event == 0) return std::nullopt;
-    return EndRequest{static_cast<int>(event), true};
+    const DWORD noted = saved.end_request;
+    if (noted == 0) return std::nullopt;
+    return EndRequest{static_cast<int>(noted - 1), noted - 1 != CTRL_C_EVENT};
 }
+
+int noted_write_error() { return saved.write_error; }
 
 void end_as_requested(const EndRequest&) { ExitProcess(kControlCExit); }
 

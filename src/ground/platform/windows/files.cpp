@@ -1,5 +1,9 @@
-// Files on Windows: CreateFileA handles, bytes read and written exactly as
-// they are (no text-mode translation, so CR LF is never doubled). Every file
+// Files on Windows: CreateFileW handles, bytes read and written exactly as
+// they are (no text-mode translation, so CR LF is never doubled). Names are
+// UTF-8 inside the program and go to the system's wide functions as UTF-16,
+// so that any name the user can type stands for the same file on disk (the
+// ANSI functions would read the bytes in the ANSI code page); a name that is
+// not UTF-8 stands for no file. Every file
 // is opened sharing reading, writing and deleting, so that a quiz file can be
 // rewritten or deleted by another program between two questions, as on
 // POSIX. The names Windows keeps for devices (CON, PRN, AUX, NUL, COM1 to
@@ -17,6 +21,7 @@
 #include <cerrno>
 
 #include "ground/platform/windows/system_error.hpp"
+#include "ground/platform/windows/wide_text.hpp"
 
 namespace tavolin {
 
@@ -43,8 +48,12 @@ bool is_reserved_device(const std::string& name) {
            base[3] <= '9';
 }
 
+// The name as the wide functions take it; empty (no file) for a name that
+// is not UTF-8, which refused_name turns away first.
+std::wstring wide(const std::string& name) { return windows::utf16_strict(name).value_or(std::wstring()); }
+
 bool is_folder(const std::string& name) {
-    const DWORD attributes = GetFileAttributesA(name.c_str());
+    const DWORD attributes = GetFileAttributesW(wide(name).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -66,16 +75,17 @@ void unlock(HANDLE h) {
 }
 
 // The error number of a name that stands for no file at all: one holding a
-// NUL byte (EINVAL), or a device name (`device`); 0 for any other.
+// NUL byte or bytes that are not UTF-8 (EINVAL), or a device name
+// (`device`); 0 for any other.
 int refused_name(const std::string& name, int device) {
-    if (name.find('\0') != std::string::npos) return EINVAL;
+    if (name.find('\0') != std::string::npos || !windows::utf16_strict(name)) return EINVAL;
     return is_reserved_device(name) ? device : 0;
 }
 
 // Opens an existing file on disk, or nothing and the reason in `error`.
 std::optional<HANDLE> open_existing(const std::string& name, DWORD access, int& error) {
     if ((error = refused_name(name, kNotPlainFile)) != 0) return std::nullopt;
-    const HANDLE h = CreateFileA(name.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h = CreateFileW(wide(name).c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         error = is_folder(name) ? EISDIR : windows::last_errno();
         return std::nullopt;
@@ -88,11 +98,27 @@ std::optional<HANDLE> open_existing(const std::string& name, DWORD access, int& 
     return h;
 }
 
+// Text for a console window goes as UTF-16 through WriteConsoleW, so that
+// the console's code page never changes what it shows.
+int write_console(HANDLE h, std::string_view text) {
+    const std::wstring wide = windows::utf16_lenient(text);
+    std::wstring_view rest = wide;
+    while (!rest.empty()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 8192));
+        if (chunk < rest.size() && IS_HIGH_SURROGATE(rest[chunk - 1])) --chunk;  // a pair goes whole
+        DWORD n = 0;
+        if (WriteConsoleW(h, rest.data(), chunk, &n, nullptr) == 0) return windows::last_errno();
+        if (n == 0) return EIO;
+        rest.remove_prefix(n);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int existing_file_check(const std::string& name) {
     if (const int refused = refused_name(name, ENOENT); refused != 0) return refused;
-    const DWORD attributes = GetFileAttributesA(name.c_str());
+    const DWORD attributes = GetFileAttributesW(wide(name).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return windows::last_errno();
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EISDIR : 0;
 }
@@ -100,6 +126,7 @@ int existing_file_check(const std::string& name) {
 int write_standard(Stream stream, std::string_view text) {
     const HANDLE h = GetStdHandle(stream == Stream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
     if (h == INVALID_HANDLE_VALUE || h == nullptr) return EBADF;
+    if (DWORD mode = 0; GetConsoleMode(h, &mode) != 0) return write_console(h, text);
     while (!text.empty()) {
         DWORD n = 0;
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1U << 20));
@@ -128,7 +155,7 @@ std::optional<File> File::create(const std::string& name, CreateMode mode, int& 
     // Opened first and emptied after, once it is known to be a file on disk
     // (this also empties a hidden file, which CREATE_ALWAYS refuses).
     const HANDLE h =
-        CreateFileA(name.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(wide(name).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         error = is_folder(name) ? EISDIR : windows::last_errno();
         return std::nullopt;

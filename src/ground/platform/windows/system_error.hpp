@@ -29,6 +29,10 @@ inline int errno_of(DWORD error) {
         case ERROR_FILE_EXISTS:
         case ERROR_ALREADY_EXISTS: return EEXIST;
         case ERROR_TOO_MANY_OPEN_FILES: return EMFILE;
+        // A pipe whose reader has gone, as a write to it fails on POSIX
+        // (where SIGPIPE is ignored).
+        case ERROR_NO_DATA:
+        case ERROR_BROKEN_PIPE: return EPIPE;
         case ERROR_NOT_ENOUGH_MEMORY:
         case ERROR_OUTOFMEMORY: return ENOMEM;
         default: return EIO;

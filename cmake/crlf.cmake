@@ -1,5 +1,0 @@
-# cmake -DIN=file -DOUT=file -P crlf.cmake: OUT is IN with CR LF line ends.
-file(READ "${IN}" text)
-string(REPLACE "\r\n" "\n" text "${text}")
-string(REPLACE "\n" "\r\n" text "${text}")
-file(WRITE "${OUT}" "${text}")
