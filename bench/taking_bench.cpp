@@ -34,7 +34,7 @@
 #include <vector>
 
 #include "authoring/quiz_check.hpp"
-#include "authoring/quiz_reader.hpp"
+#include "authoring/quiz_walker.hpp"
 #include "ground/console/console.hpp"
 #include "ground/run/run_state.hpp"
 #include "taking/order.hpp"

@@ -35,7 +35,7 @@
 #include <string_view>
 
 #include "invariant.hpp"
-#include "authoring/quiz_reader.hpp"
+#include "authoring/quiz_walker.hpp"
 #include "ground/base/errors.hpp"
 #include "ground/platform/platform.hpp"
 #include "ground/run/run_state.hpp"

@@ -1,14 +1,14 @@
-// The quiz-file checker behind tavolin-check: walks a quiz file line by line,
-// reading it exactly as the program does (the same line reading, the same
-// byte limits, line ends, tabs, control bytes and byte 26), and names every
-// fault with its line.
+// The quiz-file checker behind tavolin-check: walks a quiz file through the
+// program's own walker (quiz_walker.hpp) and turns what it meets into
+// findings, each with its line.
 //
 // An error is what makes the program refuse the file, end the run on one of
 // its questions, or give no question at all: a file the checker passes
 // without an error is taken by the program and every question it counts can
 // be given. A warning is what the program takes but the author may not
-// expect (a cut-off last question, lines cut short, control bytes, what
-// stands after the end marker, questions beyond the 3000th).
+// expect (a cut-off last question, lines cut short, control bytes, bytes that
+// are not UTF-8, a fill-in answer no typed answer can match, what stands
+// after the end marker, questions beyond the 3000th).
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/quiz_reader.hpp"
+#include "authoring/quiz_walker.hpp"
 
 namespace tavolin {
 

@@ -1,6 +1,5 @@
-// The reading side of the quiz file: a record is a kind line, a question
-// line, an answer-count line n, n answer lines and a correct-answer line; an
-// end marker "P" follows the last record.
+// The reading side of the quiz file, line by line (what the lines make is
+// the walker's part, quiz_walker.hpp).
 //
 // Everything here reads the file as a stream through one fixed buffer, so the
 // memory used does not grow with the file, and skipping lines allocates
@@ -10,14 +9,12 @@
 // answer) are checked before anything is sized or indexed by them.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "ground/base/limits.hpp"
 #include "ground/platform/files.hpp"
@@ -94,65 +91,5 @@ std::string lower_ascii(std::string_view text);
 // "f"; anything else is no kind at all.
 enum class QuestionKind { kTrueFalse, kMultipleChoice, kFillIn, kNone };
 QuestionKind kind_of(std::string_view lowered_kind_line);
-
-// Codes of the first-line check.
-inline constexpr std::int16_t kKindTrueFalse = 0;
-inline constexpr std::int16_t kKindMultipleChoice = 1;
-inline constexpr std::int16_t kKindFillIn = 2;
-inline constexpr std::int16_t kKindEndMarker = -1;
-inline constexpr std::int16_t kKindNotQuiz = 3;
-
-// The first-line check: the code of the first character of the current line
-// (t/T 0, m/M 1, f/F 2, capital P -1, anything else 3, an empty line and an
-// empty file included), moving to the start of the next line. For 3 it closes
-// the file; telling the user is the dialogue's part.
-std::int16_t READ_KINDS(std::optional<QuizFile>& YOURQUIZ);
-
-// What the count pass finds in a quiz file.
-struct QuizCount {
-    std::int16_t questions = 0;  // complete records, at most MASS; 0 for a broken file
-    bool too_many = false;       // a record beyond the MASS-th begins (it and the rest are not read)
-    bool cut_short = false;      // the file ends inside its last record, which is left out
-    std::array<std::int32_t, MASS + 1> starts{};  // the line of the k-th record's kind line, from 1
-    // n + 1 for the last record whose n answers were all read: the value the
-    // count leaves in the counter the loading loop shares with the chatter.
-    std::optional<std::int32_t> last_span;
-};
-
-// The count pass over a file opened afresh: reads line 1 and every record
-// after it, noting where each record begins, up to MASS records.
-//
-// Returns false when a record breaks the layout: an answer count that is not
-// a whole number from 1 to 100, a fill-in record ("f") whose count is not 1,
-// or a multiple-choice or true/false record whose correct-answer line is not
-// a whole number from 1 to its count. A file that ends right after a record's
-// last line (no end marker) is sound. A file that ends inside its last record
-// (a dialogue broken off while the quiz was made), wherever the cut falls,
-// from a kind line alone to a missing correct-answer line, gives the complete
-// records before it and is cut short; with no complete record before the cut
-// it is broken, except that a kind line alone gives a quiz of no questions,
-// as an end marker alone does.
-bool count_pass(QuizFile& YOURQUIZ, QuizCount& count);
-
-// Reads from the start of a file opened afresh down to line `line`, which
-// lands in STRING1 (first 255 bytes); the next line to be read is the one
-// after it. False when the file has fewer lines.
-bool read_down_to(QuizFile& YOURQUIZ, std::int32_t line, std::string& STRING1);
-
-// The rest of a drawn record, after its kind line.
-struct QuestionRecord {
-    std::string question;              // first 255 bytes
-    std::int16_t count = 0;            // "m", "t": the answer count, 1..100
-    std::vector<std::string> answers;  // "m", "t": the answers in file order
-    std::int16_t correct = 0;          // "m", "t": 1..count
-    std::string fill_answer;           // "f": the expected answer
-};
-
-// Reads the rest of a record of a known kind. For "m" and "t": the question
-// line, the count, the answers and the correct-answer line; for "f": the
-// question line, the count line (not used) and the answer line. False when the
-// record does not fit the layout (the checks of count_pass; the count of a
-// fill-in record is not used and not checked).
-bool read_record(QuizFile& YOURQUIZ, QuestionKind kind, QuestionRecord& record);
 
 }  // namespace tavolin

@@ -1,6 +1,6 @@
 #include "listing/log_listing.hpp"
 
-#include "ground/base/control_bytes.hpp"
+#include "ground/base/text_width.hpp"
 
 #include <algorithm>
 #include <array>
@@ -98,14 +98,9 @@ void csv_field(std::string& out, std::string_view text) {
     out += '"';
 }
 
-// A name as the table shows it: control bytes as '?'.
-void append_shown(std::string& out, std::string_view name) {
-    const std::size_t from = out.size();
-    out += name;
-    for (std::size_t i = from; i < out.size(); ++i) {
-        if (is_control_byte(out[i])) out[i] = kControlPlaceholder;
-    }
-}
+// A name as the table shows it: in the screen's own form, as tavolin shows
+// the text of a quiz.
+void append_shown(std::string& out, std::string_view name) { out += screen_form(name); }
 
 }  // namespace
 

@@ -5,8 +5,9 @@
 //
 // Table:  LINE  TIME  EVENT  RESULT  CHECK  QUIZ FILE
 //         one row a line of the log, then a closing line a log with its
-//         counts; with several logs a heading naming each; control bytes in
-//         names shown as '?'; a value the check cannot vouch for as '?'.
+//         counts; with several logs a heading naming each; names as the
+//         screen shows text (a tab as a blank, control bytes and bytes that
+//         are not UTF-8 as '?'); a value the check cannot vouch for as '?'.
 // CSV:    a UTF-8 byte-order mark, then
 //         [log,]line,time,event,answered,percent,check,quiz file
 //         the check with what is wrong; such values left empty; names byte

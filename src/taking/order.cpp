@@ -1,6 +1,6 @@
 #include "taking/order.hpp"
 
-#include "authoring/quiz_reader.hpp"
+#include "authoring/quiz_walker.hpp"
 #include "taking/checking.hpp"
 #include "taking/presentation.hpp"
 #include "taking/selection.hpp"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "authoring/quiz_reader.hpp"
+#include "authoring/quiz_walker.hpp"
 #include "ground/console/console.hpp"
 #include "ground/platform/platform.hpp"
 #include "ground/run/run_state.hpp"

@@ -17,9 +17,10 @@ void count_quit(RunState& st) {
 
 }  // namespace
 
-void write_not_formatted(Console& con) {
+void write_not_formatted(Console& con, bool utf16) {
     con.write_line("This file is not properly formatted.");
-    con.write_line("File name may have been improperly entered.");
+    con.write_line(utf16 ? "This file is saved as UTF-16; save it as UTF-8 to use it."
+                         : "File name may have been improperly entered.");
 }
 
 bool count_questions(QuizFile& YOURQUIZ, RunState& st) {
@@ -84,9 +85,10 @@ bool load_quiz(Console& con, RunState& st, std::optional<QuizFile>& YOURQUIZ) {
     con.clear_screen();
     st.TIMES_LOOP = 0;
     st.VALUE_1 = 0.0;
-    st.GO_ON = READ_KINDS(YOURQUIZ);
+    bool utf16 = false;
+    st.GO_ON = READ_KINDS(YOURQUIZ, &utf16);
     if (st.GO_ON == kKindNotQuiz) {
-        write_not_formatted(con);
+        write_not_formatted(con, utf16);
         st.GO_ON = -1;
         st.INVALID_TYPE = 1;
         st.QUIT_PROCESS = 5;

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "authoring/quiz_reader.hpp"
+#include "authoring/quiz_walker.hpp"
 #include "ground/console/console.hpp"
 #include "ground/run/run_state.hpp"
 
@@ -22,8 +22,9 @@ void WHAT_FILE(Console& con, std::int16_t COUNT_LOOP);
 // mode off while nothing has been reported).
 std::optional<QuizFile> choose_quiz_file(Console& con, RunState& st);
 
-// The two lines that turn a file away as no quiz file.
-void write_not_formatted(Console& con);
+// The two lines that turn a file away as no quiz file; for a file saved as
+// UTF-16 the second says so.
+void write_not_formatted(Console& con, bool utf16 = false);
 
 // The count pass over a file opened afresh, its findings kept in the run:
 // the question index NAME, the count in LOOP1RAN, TEMP and LOOP3RAN,

@@ -28,7 +28,8 @@ struct Ran {
 };
 
 // The command in the folder, the file `in` on its standard input, its
-// standard output and error in files or devices (/dev/full); or its standard
+// standard output and error in files or devices (/dev/full), or both in one
+// file as one screen shows them (the same name for both); or its standard
 // output a pipe whose reader has gone ("|", or "| SIGPIPE ignored"). The
 // status of a death by signal is given as a shell gives it (128 + signal).
 Ran run(const test::TempDir& dir, std::vector<std::string> argv, const std::string& out = ".out",
@@ -43,8 +44,10 @@ Ran run(const test::TempDir& dir, std::vector<std::string> argv, const std::stri
         if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
         const int flags = O_WRONLY | O_CREAT | O_TRUNC;
         const int to[] = {::open(in.c_str(), O_RDONLY), gone[1] >= 0 ? gone[1] : ::open(out.c_str(), flags, 0644),
-                          ::open(err.c_str(), flags, 0644)};
-        for (int fd = 0; fd < 3; ++fd) if (to[fd] < 0 || ::dup2(to[fd], fd) < 0) ::_exit(126);
+                          err == out ? -2 : ::open(err.c_str(), flags, 0644)};
+        for (int fd = 0; fd < 3; ++fd) {
+            if (to[fd] == -2 ? ::dup2(1, 2) < 0 : to[fd] < 0 || ::dup2(to[fd], fd) < 0) ::_exit(126);
+        }
         ::signal(SIGPIPE, out.ends_with("ignored") ? SIG_IGN : SIG_DFL);
         ::execv(args[0], args.data());
         ::_exit(127);
@@ -64,14 +67,17 @@ Ran run(const test::TempDir& dir, std::vector<std::string> argv, const std::stri
 }
 
 // Each run of the command in the folder against the block "PREFIX: name" of
-// companions.txt: its status, then its standard output and error.
+// companions.txt: its status, then its standard output and error (a run named
+// "... on one screen": both as one).
 void expect_runs(const test::TempDir& dir, const char* command, const std::string& prefix,
                  const std::vector<std::pair<std::string, std::vector<std::string>>>& runs) {
     for (const auto& [name, args] : runs) {
         std::vector<std::string> argv = {command};
         argv.insert(argv.end(), args.begin(), args.end());
-        const Ran r = run(dir, argv);
-        EXPECT_EQ("status " + std::to_string(r.status) + "\n--- out\n" + r.out + "--- err\n" + r.err,
+        const bool one_screen = name.ends_with("on one screen");
+        const Ran r = run(dir, argv, ".out", one_screen ? ".out" : ".err");
+        EXPECT_EQ("status " + std::to_string(r.status) + (one_screen ? "\n--- screen\n" : "\n--- out\n") + r.out +
+                      (one_screen ? "" : "--- err\n" + r.err),
                   test::block("companions.txt", prefix + ": " + name) + "\n")
             << name;
     }
@@ -84,11 +90,13 @@ TEST(Companions, TavolinCheck) {
     dir.write("good.tav", kTrueFalse + "f\r\nA cow says ____.\r\n1\r\nmoo\r\n1\r\nP");
     dir.write("broken.tav", kTrueFalse + "x\r\nQ\r\n1\r\nA\r\n1\r\nm\r\nQ\r\n2\r\na\r\nb\r\n3\r\nP");
     dir.write("warned.tav", kTrueFalse + "m\r\n");
+    dir.write("-", kTrueFalse + "P");
     std::filesystem::create_directory(dir.file("folder.tav"));
     expect_runs(dir, TAVOLIN_CHECK_BINARY, "check",
                 {{"all good", {"good.tav", "warned.tav"}},
-                 {"an error", {"good.tav", "broken.tav"}},
-                 {"unreadable files", {"missing.tav", "broken.tav", "folder.tav"}},
+                 {"errors and summaries on one screen", {"good.tav", "broken.tav", "good.tav", "warned.tav"}},
+                 {"unreadable files and errors", {"missing.tav", "folder.tav", "broken.tav"}},
+                 {"a file named -", {"-"}},
                  {"no file", {}},
                  {"an unknown option", {"--bogus", "good.tav"}}, {"--help", {"--help"}}, {"--version", {"--version"}}});
     EXPECT_EQ(dir.read("good.tav"), kTrueFalse + "f\r\nA cow says ____.\r\n1\r\nmoo\r\n1\r\nP");

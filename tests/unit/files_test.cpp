@@ -11,7 +11,7 @@
 #include <tuple>
 #include <vector>
 
-#include "authoring/quiz_reader.hpp"
+#include "authoring/quiz_walker.hpp"
 #include "taking/selection.hpp"
 #include "report/report.hpp"
 #include "resultlog/encodeon.hpp"

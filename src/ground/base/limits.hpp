@@ -11,5 +11,6 @@ inline constexpr int C_GRADE = 70;
 inline constexpr int D_GRADE = 60;
 inline constexpr int MASS = 3000;        // most questions given from one file
 inline constexpr int ANSWERCRAND = 100;  // most answers of one question
+inline constexpr int kTypedLineBytes = 254;  // most bytes of one line typed at the keyboard
 
 }  // namespace tavolin

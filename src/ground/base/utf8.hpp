@@ -1,5 +1,6 @@
 // The little of UTF-8 the program needs: how long a sequence a lead byte
-// starts, and whether a byte continues one.
+// starts, whether a byte continues one, and whether bytes are a character
+// cut short.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +30,16 @@ constexpr std::size_t last_char_start(std::string_view text) {
     }
     if (sequence_length(static_cast<unsigned char>(text[start])) != text.size() - start) start = text.size() - 1;
     return start;
+}
+
+// Whether the bytes are the start of a character cut short: a lead byte
+// followed by fewer continuation bytes than it calls for, and nothing else.
+constexpr bool is_cut_char(std::string_view rest) {
+    if (rest.empty() || sequence_length(static_cast<unsigned char>(rest[0])) <= rest.size()) return false;
+    for (std::size_t i = 1; i < rest.size(); ++i) {
+        if (!is_continuation(static_cast<unsigned char>(rest[i]))) return false;
+    }
+    return true;
 }
 
 }  // namespace tavolin::utf8

@@ -20,13 +20,14 @@
 #include <string>
 #include <string_view>
 
+#include "ground/base/limits.hpp"
 #include "ground/console/key_decoder.hpp"
 
 namespace tavolin {
 
 class LineEditor {
 public:
-    static constexpr std::size_t kMaxBytes = 254;
+    static constexpr std::size_t kMaxBytes = kTypedLineBytes;
 
     struct Effect {
         std::string erase;         // the end of the echo to take back
