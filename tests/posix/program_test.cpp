@@ -52,6 +52,12 @@ protected:
         ASSERT_TRUE(pty->wait_for(text)) << "waiting for: " << text << "\noutput:\n" << pty->output();
     }
     int exit_code() { return test::exit_code(*pty, pid); }
+    // Ctrl-D at the menu's prompt: the end of the input, status 2.
+    void end_input_at_the_menu() {
+        expect(kMenu);
+        pty->send("\x04");
+        EXPECT_EQ(exit_code(), 2);
+    }
     void expect_given_back() {
         test::expect_same_settings(pty->before(), pty->now());
         EXPECT_NE(pty->output().rfind(kReset), std::string::npos);
@@ -74,9 +80,7 @@ TEST_F(Program, EditingAtTheMenuAndTheEndOfInput) {
     expect(kMenu);
     pty->send("\x1b[Am\x1b[3~oo\r");
     expect("Moo?");
-    expect(kMenu);
-    pty->send("\x04");
-    EXPECT_EQ(exit_code(), 2);
+    end_input_at_the_menu();
     expect_given_back();
     EXPECT_TRUE(pty->output().ends_with(std::string(kMenu) + "\r\n" + std::string(kReset)));  // the shell's own row
     const std::string after = pty->output().substr(pty->output().find(kMenu));
@@ -142,9 +146,7 @@ TEST_F(Program, AnUnreadableFileIsAskedAboutAndCannotBeTaken) {
     expect("> secret.tav\r\nThe file name that you specified already exists.\r\n");
     expect("> secret.tav\r\nThat file does not exist!\r\n");
     expect("> Quit\r\nThe results log could not be opened for adding; this event was not logged.\r\n");
-    expect(kMenu);
-    pty->send("\x04");
-    EXPECT_EQ(exit_code(), 2);
+    end_input_at_the_menu();
     EXPECT_EQ(dir.read("secret.tav"), "keep");
     EXPECT_EQ(dir.read(kLogFileName), "");
 }
@@ -204,9 +206,7 @@ TEST_F(Program, ALogThatCannotTakeALineIsLeftAsItWasAndTheRunGoesOn) {
         start(options);
         pty->send("2\rnone\rquit\r");  // an event: a quiz file opened (the word typed)
         expect("> quit\r\n");
-        expect(kMenu);
-        pty->send("\x04");
-        EXPECT_EQ(exit_code(), 2);
+        end_input_at_the_menu();
         expect_given_back();
         EXPECT_EQ(dir.read("Encrypted_file.csf"), log) << room;
         EXPECT_NE(pty->output().find(room < 0 ? "The results log is in use by another run; this event was not logged."
@@ -230,9 +230,7 @@ TEST_F(Program, AnEventOnTheLogWaitsForAnotherRunsEventAndFollowsItsLine) {
         logscheme::next_fields(logscheme::Fields{}, {2026, 12, 8, 14, 3, 5}, kEventMade, 0, 0), "other.tav");
     ASSERT_EQ(::write(other, line.data(), line.size()), static_cast<ssize_t>(line.size()));
     ::close(other);
-    expect(kMenu);
-    pty->send("\x04");
-    EXPECT_EQ(exit_code(), 2);
+    end_input_at_the_menu();
     pty = std::make_unique<Pty>();
     Pty::Options listing;
     listing.argv = {TAVOLIN_LOG_BINARY};
