@@ -59,8 +59,9 @@ std::string RowCursor::erase(std::string_view erased) {
     std::string seq;
     bool row_touched = false;
     auto erase_row_end = [&] { seq += "\x1b[" + std::to_string(column_ + 1) + "G\x1b[K"; };
-    for (auto w = widths.rbegin(); w != widths.rend(); ++w) {
-        if (*w == 0) continue;
+    for (std::size_t i = widths.size(); i-- > 0;) {  // from the last character back
+        const std::size_t w = widths[i];
+        if (w == 0) continue;
         if (column_ == 0) {
             // The character ends the row above (before its empty last
             // column, if a wide character wrapped from there).
@@ -70,7 +71,7 @@ std::string RowCursor::erase(std::string_view erased) {
             column_ = row_ends_.back();
             row_ends_.pop_back();
         }
-        column_ -= std::min(*w, column_);
+        column_ -= std::min(w, column_);
         row_touched = true;
     }
     if (row_touched) erase_row_end();
