@@ -59,6 +59,7 @@
 #include "ground/console/plain_echo.hpp"
 #include "ground/base/utf8.hpp"
 #include "ground/platform/windows/system_error.hpp"
+#include "ground/platform/windows/wide_text.hpp"
 
 namespace tavolin {
 
@@ -131,15 +132,6 @@ BOOL WINAPI on_control(DWORD event) {
     for (int tries = 0; tries < 100 && !saved.lock.try_lock(); ++tries) Sleep(10);
     give_back_console();
     ExitProcess(kControlCExit);
-}
-
-std::wstring widen(std::string_view text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), n);
-    return wide;
 }
 
 // One UTF-16 character (a surrogate pair already joined) as UTF-8.
@@ -367,7 +359,7 @@ void WindowsConsole::flush() {
     }
     const std::lock_guard guard(saved.lock);
     if (out_console_) {
-        const std::wstring wide = widen(text);
+        const std::wstring wide = windows::utf16_lenient(text);
         std::size_t done = 0;
         while (done < wide.size()) {
             DWORD n = 0;
